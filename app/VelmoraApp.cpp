@@ -1,0 +1,30 @@
+// Start-up: common controls, COM for the folder browser, then the main form.
+#include "app/VelmoraApp.h"
+
+#include "dialogs/VelmoraDlg.h"
+#include "win32/Win32Form.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+CVelmoraApp theApp;
+
+bool CVelmoraApp::InitInstance()
+{
+    // The date pickers on the form need their class registered before the form is created.
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES;
+    ::InitCommonControlsEx(&controls);
+
+    // The folder browser's new dialog style wants an apartment-threaded COM on this thread.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    // No profile is read or written: the program leaves nothing behind in the registry.
+    CVelmoraDlg dialog;
+    CWin32Form::DoModal(dialog, nullptr);  // every way of closing the form ends the program alike
+
+    if (SUCCEEDED(com))
+        ::CoUninitialize();
+    return false;
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12. Safe to run again.
+set -euo pipefail
+
+pkgs=(build-essential cmake ninja-build googletest
+      g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+      wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales)
+
+missing=()
+for p in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
