@@ -4,16 +4,20 @@ set -euo pipefail
 
 pkgs=(build-essential cmake ninja-build googletest
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-      wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei locales)
+      wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales)
 
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-$SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    # wine32 is an i386 package: 32-bit programs do not start without it.
+    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The tests run the program under an English UTF-8 locale as well as under C.
+locale -a 2>/dev/null | grep -qix 'en_US.utf8' || $SUDO localedef -i en_US -f UTF-8 en_US.UTF-8
