@@ -1,0 +1,190 @@
+// What ships: the built executable's headers, imports, version block, images and manifest.
+#include "res/resource.h"
+#include "tests/wine/ResourceReader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list)
+{
+    reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectNumber(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list)
+{
+    reinterpret_cast<std::vector<int>*>(list)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+class BuiltExe : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_path = TestFolder() + L"Velmora.exe";
+        s_module = ::LoadLibraryExW(s_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    }
+    static void TearDownTestSuite() { ::FreeLibrary(s_module); }
+
+    static std::string Resource(LPCWSTR type, int id)
+    {
+        const HRSRC found = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), type);
+        if (!found)
+            return {};
+        const auto* data = static_cast<const char*>(::LockResource(::LoadResource(s_module, found)));
+        return std::string(data, ::SizeofResource(s_module, found));
+    }
+
+    static std::vector<WORD> Languages(LPCWSTR type, int id)
+    {
+        std::vector<WORD> languages;
+        ::EnumResourceLanguagesW(s_module, type, MAKEINTRESOURCEW(id), CollectLanguage,
+                                 reinterpret_cast<LONG_PTR>(&languages));
+        return languages;
+    }
+
+    static std::wstring s_path;
+    static HMODULE s_module;
+};
+
+std::wstring BuiltExe::s_path;
+HMODULE BuiltExe::s_module = nullptr;
+
+TEST_F(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
+{
+    PeFacts facts{};
+    ASSERT_TRUE(ReadPeFacts(s_path, facts));
+    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
+    EXPECT_EQ(facts.dllCharacteristics & aslr, aslr);
+    if (sizeof(void*) == 8) {
+        EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_AMD64);
+        EXPECT_TRUE(facts.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA);
+    } else {
+        EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_I386);
+    }
+
+    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",
+                                             "kernel32.dll", "msvcrt.dll",   "ole32.dll",    "shell32.dll",
+                                             "user32.dll"};
+    ASSERT_FALSE(facts.imports.empty());
+    for (std::string name : facts.imports) {
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
+    }
+}
+
+TEST_F(BuiltExe, CarriesTheVersionBlock)
+{
+    const DWORD size = ::GetFileVersionInfoSizeW(s_path.c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(s_path.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
+    EXPECT_EQ(fixed->dwFileFlags, 0u);
+    EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                                 &length));
+    ASSERT_EQ(length, 4u);
+    EXPECT_EQ(translation[0], 0x0409);
+    EXPECT_EQ(translation[1], 1252);
+
+    const auto value = [&](const wchar_t* name) {
+        wchar_t* text = nullptr;
+        UINT chars = 0;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904e4\\") + name;
+        if (!::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &chars))
+            return std::wstring(L"<missing>");
+        return std::wstring(text);
+    };
+    EXPECT_EQ(value(L"FileVersion"), L"1.6.0.0");
+    EXPECT_EQ(value(L"ProductVersion"), L"1.6.0.0");
+    EXPECT_EQ(value(L"InternalName"), L"Velmora.exe");
+    EXPECT_EQ(value(L"OriginalFilename"), L"Velmora.exe");
+    for (const wchar_t* maker : {L"CompanyName", L"LegalCopyright", L"ProductName"})
+        EXPECT_NE(value(maker).find(L"Morvane"), std::wstring::npos) << maker;
+    EXPECT_NE(value(L"FileDescription").find(L"surveillance recovery software"), std::wstring::npos);
+}
+
+TEST_F(BuiltExe, CarriesTheIconAndBothPictures)
+{
+    const std::string group = Resource(RT_GROUP_ICON, IDI_MAINFRAME);
+    ASSERT_GE(group.size(), 6u + 4 * 14);
+    const auto* directory = reinterpret_cast<const BYTE*>(group.data());
+    ASSERT_EQ(directory[4], 4);
+    const int sizes[] = {128, 48, 32, 16};
+    for (int i = 0; i < 4; ++i) {
+        const BYTE* entry = directory + 6 + 14 * i;
+        EXPECT_EQ(entry[0], sizes[i]);
+        EXPECT_EQ(entry[1], sizes[i]);
+        EXPECT_EQ(entry[6] | (entry[7] << 8), 32) << "bits of the " << sizes[i] << " image";
+    }
+
+    const struct {
+        int id;
+        LONG width, height;
+    } pictures[] = {{IDB_BANNER, 585, 71}, {IDB_LOGO, 92, 48}};
+    for (const auto& picture : pictures) {
+        const std::string bitmap = Resource(RT_BITMAP, picture.id);
+        ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER));
+        BITMAPINFOHEADER header;
+        std::memcpy(&header, bitmap.data(), sizeof header);
+        EXPECT_EQ(header.biWidth, picture.width);
+        EXPECT_EQ(header.biHeight, picture.height);
+        EXPECT_EQ(header.biBitCount, 24);
+    }
+}
+
+TEST_F(BuiltExe, KeepsEachResourceInItsLanguageAndOneString)
+{
+    const WORD chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+    const std::vector<WORD> onlyChinese = {chinese};
+    EXPECT_EQ(Languages(RT_DIALOG, IDD_VELMORA_DIALOG), onlyChinese);
+    EXPECT_EQ(Languages(RT_DIALOG, IDD_ABOUTBOX), onlyChinese);
+    EXPECT_EQ(Languages(RT_GROUP_ICON, IDI_MAINFRAME), onlyChinese);
+    EXPECT_EQ(Languages(RT_BITMAP, IDB_BANNER), onlyChinese);
+    EXPECT_EQ(Languages(RT_BITMAP, IDB_LOGO), onlyChinese);
+    EXPECT_EQ(Languages(RT_STRING, IDS_ABOUTBOX / 16 + 1), onlyChinese);
+    EXPECT_EQ(Languages(RT_MANIFEST, 1), std::vector<WORD>{MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)});
+
+    // A string block holds sixteen counted strings; only the About entry's may have any text.
+    const std::string strings = Resource(RT_STRING, IDS_ABOUTBOX / 16 + 1);
+    const auto* units = reinterpret_cast<const wchar_t*>(strings.data());
+    size_t at = 0;
+    for (int slot = 0; slot < 16; ++slot) {
+        const size_t length = units[at];
+        const std::wstring text(units + at + 1, length);
+        at += 1 + length;
+        EXPECT_EQ(text, slot == IDS_ABOUTBOX % 16 ? L"&关于Velmora..." : L"") << slot;
+    }
+    std::vector<int> blocks;
+    ::EnumResourceNamesW(s_module, RT_STRING, CollectNumber, reinterpret_cast<LONG_PTR>(&blocks));
+    EXPECT_EQ(blocks, std::vector<int>{IDS_ABOUTBOX / 16 + 1});
+}
+
+TEST_F(BuiltExe, ManifestAsksForNoThemeNoElevationAndNoRuntimeAssembly)
+{
+    const std::string manifest = Resource(RT_MANIFEST, 1);
+    ASSERT_FALSE(manifest.empty());
+    const char* architecture = sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
+    EXPECT_NE(manifest.find(architecture), std::string::npos);
+    for (const char* absent : {"Common-Controls", "requestedExecutionLevel", "dependency", "VC80", "MFC"})
+        EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// Reads the program's resources and executable headers the way the loader sees them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The folder of the running test; the program is built beside it.
+std::wstring TestFolder();
+
+struct TemplateItem {
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy;
+    int id;
+    std::wstring className;  // predefined classes come back by name: "Button", "Edit", "Static", ...
+    std::wstring text;       // a picture's resource number comes back as "#129"
+};
+
+struct DialogTemplate {
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy;
+    std::wstring caption;
+    WORD pointSize;
+    WORD weight;
+    BYTE italic;
+    BYTE charset;
+    std::wstring typeface;
+    std::vector<TemplateItem> items;
+};
+
+// False when the resource is missing or is not an extended template.
+bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result);
+
+struct PeFacts {
+    WORD machine;
+    WORD dllCharacteristics;
+    std::vector<std::string> imports;
+};
+
+bool ReadPeFacts(const std::wstring& path, PeFacts& result);
