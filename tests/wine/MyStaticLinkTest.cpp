@@ -37,6 +37,8 @@ protected:
     void SetUp() override
     {
         g_opened.clear();
+        // Away from where the dialog appears, so that no real mouse move reaches a link by accident.
+        ::SetCursorPos(5, 5);
         previousOpener = ReplaceLinkOpener(RecordOpen);
         dialog = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr,
                                       HostProc, 0);
@@ -45,7 +47,7 @@ protected:
         other = ::GetDlgItem(dialog, IDC_SOFT_LINK);
         ::SetWindowPos(dialog, HWND_TOP, 100, 100, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         ::SetForegroundWindow(dialog);
-        PumpUntil([] { return false; }, 100);
+        PumpFor(100);
     }
 
     void TearDown() override
@@ -145,7 +147,7 @@ TEST_F(LinkOnStatic, DrawsBlueAtRestRedWhileTheMouseIsOverAndShowsTheHand)
 {
     ASSERT_TRUE(link.Attach(control));
     ASSERT_TRUE(link.SetTarget(L"http://www.morvane.example", L"WWWWWWWW"));
-    PumpUntil([] { return false; }, 100);
+    PumpFor(100);
 
     const std::vector<COLORREF> rest = Painted();
     EXPECT_GT(CountColour(rest, kBlue), 20u);
@@ -164,10 +166,10 @@ TEST_F(LinkOnStatic, DrawsBlueAtRestRedWhileTheMouseIsOverAndShowsTheHand)
                    MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
 
-    // Off the control, across the dialog: the hover ends and the capture goes back.
+    // Out through the left edge onto the dialog: the hover ends and the capture goes back.
     RECT area{};
     ::GetWindowRect(control, &area);
-    ::SetCursorPos(area.left + 2, area.bottom + 12);
+    ::SetCursorPos(area.left - 8, centre.y);
     ASSERT_TRUE(PumpUntil([&] { return !link.IsHovering(); }));
     EXPECT_NE(::GetCapture(), control);
     const std::vector<COLORREF> left = Painted();

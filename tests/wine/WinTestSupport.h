@@ -25,6 +25,12 @@ bool PumpUntil(Done done, DWORD timeoutMs = 10000)
     }
 }
 
+// Lets windows that were just created or shown finish their first painting.
+inline void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
 // The client area of a window as it is on screen, one COLORREF per pixel, row by row.
 inline std::vector<COLORREF> ClientPixels(HWND hwnd)
 {
