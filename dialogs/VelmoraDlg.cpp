@@ -1,11 +1,21 @@
 // Main form: initial state and the window-level behaviour that is not a command.
 #include "dialogs/VelmoraDlg.h"
 
+#include "dialogs/AboutDlg.h"
 #include "dialogs/Texts.h"
+
+// Masked before comparing, the entry's command must survive the mask and stay clear of the system's own.
+static_assert((IDM_ABOUTBOX & ~kSysCommandMask) == 0 && IDM_ABOUTBOX < 0xF000);
 
 bool CVelmoraDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+
+    // An empty string would make a blank entry, so there is none; a window without a system menu
+    // simply gets no entry either.
+    const std::wstring about = Form().LoadText(IDS_ABOUTBOX);
+    if (!about.empty())
+        Form().AddSystemMenuItem(IDM_ABOUTBOX, about);
 
     Form().SetIcons(IDI_MAINFRAME);
     Form().SetItemText(IDC_SCAN_OFFSET, texts::kInitialOffset);
@@ -33,7 +43,13 @@ bool CVelmoraDlg::OnCommand(int id, unsigned code)
 
 bool CVelmoraDlg::OnSysCommand(unsigned command)
 {
-    return CDialog::OnSysCommand(command);
+    // The low four bits belong to the system.
+    if ((command & kSysCommandMask) != IDM_ABOUTBOX)
+        return CDialog::OnSysCommand(command);
+    // A fresh box every time; how it was closed makes no difference.
+    CAboutDlg about;
+    Form().RunModal(about);
+    return true;
 }
 
 Point CVelmoraDlg::IconOrigin(Size client, Size icon)

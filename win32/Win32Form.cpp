@@ -1,6 +1,7 @@
 // The Win32 adapter: one dialog procedure for every dialog, and the form operations on real windows.
 #include "win32/Win32Form.h"
 
+#include "controls/MyStaticLink.h"
 #include "dialogs/Dialog.h"
 #include "win32/Holders.h"
 
@@ -286,9 +287,12 @@ void CWin32Form::EndDialog(int result)
     ::EndDialog(m_hwnd, result);
 }
 
-bool CWin32Form::AttachLink(int, CMyStaticLink&, std::wstring_view, std::wstring_view)
+bool CWin32Form::AttachLink(int id, CMyStaticLink& link, std::wstring_view target, std::wstring_view caption)
 {
-    return false;
+    // The texts are set even when the attach fails: a record keeps them for a later attach.
+    const bool attached = link.Attach(::GetDlgItem(m_hwnd, id));
+    const bool texts = link.SetTarget(target, caption);
+    return attached && texts;
 }
 
 void CenterWindow(HWND hwnd)

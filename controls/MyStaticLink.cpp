@@ -1,0 +1,216 @@
+// The hyperlink record on a real control: attach, detach, and the window procedure that paints,
+// tracks the hover and opens the target.
+#include "controls/MyStaticLink.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+
+void OpenThroughShell(const wchar_t* address)
+{
+    // A browser that cannot be started is not the user's problem here: the result is not examined.
+    ::ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LinkOpener g_opener = OpenThroughShell;
+
+// The control's own text, as much of it as a target may hold, read into the caller's buffer.
+std::wstring_view ControlText(HWND window, wchar_t (&buffer)[links::kTargetBytes])
+{
+    const int copied = ::GetWindowTextW(window, buffer, static_cast<int>(links::kTargetBytes));
+    return links::FittingPrefix(std::wstring_view(buffer, copied > 0 ? static_cast<size_t>(copied) : 0),
+                                links::kTargetBytes - 1);
+}
+
+// Copies a text that is known to fit, with its terminating NUL.
+template <size_t N>
+void CopyText(wchar_t (&field)[N], std::wstring_view text)
+{
+    const size_t length = text.size() < N ? text.size() : N - 1;
+    text.copy(field, length);
+    field[length] = L'\0';
+}
+
+}  // namespace
+
+LinkOpener ReplaceLinkOpener(LinkOpener opener)
+{
+    const LinkOpener previous = g_opener;
+    g_opener = opener;
+    return previous;
+}
+
+class CLinkProcedure {
+public:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    static void Paint(CMyStaticLink& link);
+    static void TrackHover(CMyStaticLink& link);
+    static void Open(const CMyStaticLink& link);
+};
+
+bool CMyStaticLink::Attach(HWND control)
+{
+    if (!control || m_window)
+        return false;
+
+    // Without the notify style a static control is transparent to the mouse.
+    ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);
+    ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_savedProcedure = ::SetWindowLongPtrW(control, GWLP_WNDPROC,
+                                           reinterpret_cast<LONG_PTR>(CLinkProcedure::Procedure));
+
+    const auto parentFont = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(control), WM_GETFONT, 0, 0));
+    m_window = control;
+
+    // Neither result is examined: a parent without a font still gives an underlined default font,
+    // and a link without any font still works, drawn in the system font.
+    LOGFONTW description{};
+    ::GetObjectW(parentFont, sizeof description, &description);
+    description.lfUnderline = TRUE;
+    m_font = ::CreateFontIndirectW(&description);
+    return true;
+}
+
+bool CMyStaticLink::SetTarget(std::wstring_view target, std::wstring_view caption)
+{
+    if (!links::CaptionFits(caption) || !links::TargetFits(target))
+        return false;
+    CopyText(m_caption, caption);
+    CopyText(m_target, target);
+
+    if (m_window) {
+        // The parent repaints the control's area, background included, so the old text goes too.
+        const HWND parent = ::GetParent(m_window);
+        RECT area{};
+        ::GetWindowRect(m_window, &area);
+        POINT corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
+        ::ScreenToClient(parent, &corners[0]);
+        ::ScreenToClient(parent, &corners[1]);
+        area = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+        ::InvalidateRect(parent, &area, TRUE);
+    }
+    return true;
+}
+
+HWND CMyStaticLink::Detach()
+{
+    if (!m_window)
+        return nullptr;
+    const HWND window = m_window;
+    const HFONT font = m_font;
+    m_window = nullptr;
+    m_font = nullptr;
+
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, m_savedProcedure);
+    if (font)
+        ::DeleteObject(font);
+
+    m_hover = 0;
+    m_savedProcedure = 0;
+    m_caption[0] = L'\0';
+    m_target[0] = L'\0';
+    return window;
+}
+
+LRESULT CALLBACK CLinkProcedure::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* link = reinterpret_cast<CMyStaticLink*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!link || !link->m_window)
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+
+    switch (message) {
+    case WM_DESTROY: {
+        // Detaching empties the record, so the procedure to forward to is taken first.
+        const auto saved = reinterpret_cast<WNDPROC>(link->m_savedProcedure);
+        link->Detach();
+        return ::CallWindowProcW(saved, hwnd, message, wParam, lParam);
+    }
+    case WM_PAINT:
+        Paint(*link);
+        return 1;
+    case WM_SETCURSOR:
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        return 1;
+    case WM_MOUSEMOVE:
+        TrackHover(*link);
+        return 0;
+    case WM_LBUTTONDOWN:
+        // Swallowed: only the release opens, and the static must not report a click of its own.
+        return 0;
+    case WM_LBUTTONUP:
+        Open(*link);
+        return 0;
+    case WM_CAPTURECHANGED:
+        link->m_hover = 0;
+        return 0;
+    default:
+        return ::CallWindowProcW(reinterpret_cast<WNDPROC>(link->m_savedProcedure), hwnd, message, wParam,
+                                 lParam);
+    }
+}
+
+void CLinkProcedure::Paint(CMyStaticLink& link)
+{
+    const HWND window = link.m_window;
+    wchar_t controlText[links::kTargetBytes] = {};
+    const std::wstring_view text = links::TextToDraw(link.m_caption, ControlText(window, controlText));
+    RECT client{};
+    ::GetClientRect(window, &client);
+
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(window, &paint);
+    // The previous font goes back before the context is given up, so that the link's own font is
+    // never left selected anywhere and can always be deleted at detach.
+    const HGDIOBJ previousFont = link.m_font ? ::SelectObject(dc, link.m_font) : nullptr;
+    ::SetTextColor(dc, link.m_hover ? RGB(255, 0, 0) : RGB(0, 0, 255));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &client, DT_SINGLELINE | DT_VCENTER);
+    if (previousFont)
+        ::SelectObject(dc, previousFont);
+    ::EndPaint(window, &paint);
+}
+
+void CLinkProcedure::TrackHover(CMyStaticLink& link)
+{
+    const HWND window = link.m_window;
+    bool inside = true;
+    if (link.m_hover) {
+        // Both in screen coordinates: under capture the message's own position may lie far outside.
+        POINT cursor{};
+        RECT area{};
+        ::GetCursorPos(&cursor);
+        ::GetWindowRect(window, &area);
+        inside = links::IsInside({area.left, area.top, area.right, area.bottom}, cursor.x, cursor.y);
+    }
+
+    switch (links::OnMouseMove(link.m_hover != 0, inside)) {
+    case links::HoverChange::Enter:
+        // Capture keeps WM_MOUSEMOVE coming after the cursor leaves; that is how we notice it left.
+        ::SetCapture(window);
+        link.m_hover = 1;
+        ::InvalidateRect(window, nullptr, FALSE);
+        break;
+    case links::HoverChange::Leave:
+        // Releasing the capture brings WM_CAPTURECHANGED, which clears the hover once more.
+        link.m_hover = 0;
+        ::ReleaseCapture();
+        ::InvalidateRect(window, nullptr, FALSE);
+        break;
+    case links::HoverChange::None:
+        break;
+    }
+}
+
+void CLinkProcedure::Open(const CMyStaticLink& link)
+{
+    wchar_t controlText[links::kTargetBytes] = {};
+    const std::wstring_view chosen =
+        links::TextToOpen(link.m_target, ControlText(link.m_window, controlText));
+    wchar_t address[links::kTargetBytes] = {};
+    CopyText(address, chosen);
+    g_opener(address);
+}

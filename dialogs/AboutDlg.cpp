@@ -1,0 +1,13 @@
+// About box: turns the two address texts into links to the maker's sites.
+#include "dialogs/AboutDlg.h"
+
+#include "dialogs/Texts.h"
+
+bool CAboutDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    // A link that cannot be attached stays a plain text; the box is useful without it.
+    Form().AttachLink(IDC_HOME_LINK, m_homeLink, texts::kHomePage, texts::kHomePage);
+    Form().AttachLink(IDC_SOFT_LINK, m_softLink, texts::kSoftwareSite, texts::kSoftwareSite);
+    return true;
+}
