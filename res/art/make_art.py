@@ -121,27 +121,6 @@ class Canvas:
                 B[k] = sb * a + B[k] * ia
                 A[k] = a + A[k] * ia
 
-    def draw(self, other, ox, oy):
-        """Composites another (premultiplied) canvas at an integer offset."""
-        for j in range(other.h):
-            y = oy + j
-            if y < 0 or y >= self.h:
-                continue
-            for i in range(other.w):
-                x = ox + i
-                if x < 0 or x >= self.w:
-                    continue
-                s = j * other.w + i
-                a = other.a[s]
-                if a <= 0.0:
-                    continue
-                k = y * self.w + x
-                ia = 1.0 - a
-                self.r[k] = other.r[s] + self.r[k] * ia
-                self.g[k] = other.g[s] + self.g[k] * ia
-                self.b[k] = other.b[s] + self.b[k] * ia
-                self.a[k] = a + self.a[k] * ia
-
     def rgb8(self, dither=False):
         """Opaque 8-bit rows, top-down.  Ordered dithering keeps the long
         gentle gradients of the banner from banding in 24-bit."""
@@ -395,10 +374,6 @@ def sd_intersect(a, b):
     return lambda x, y: max(a(x, y), b(x, y))
 
 
-def sd_subtract(a, b):
-    return lambda x, y: max(a(x, y), -b(x, y))
-
-
 def sd_grow(f, r):
     return lambda x, y: f(x, y) - r
 
@@ -609,8 +584,6 @@ def draw_text(cv, text, x, baseline, size, weight, paint, tracking=0.0,
 # --------------------------------------------------------------------------
 
 NAVY = rgb('0a1f3c')
-NAVY_DEEP = rgb('06132a')
-BLUE = rgb('145a96')
 TEAL = rgb('17a3b3')
 TEAL_LIGHT = rgb('6fe3e8')
 AMBER = rgb('ffb23e')
@@ -618,53 +591,67 @@ AMBER_DEEP = rgb('f07d16')
 WHITE = rgb('ffffff')
 
 
-def draw_motif(cv, cx, cy, unit, small=False, glow=False):
+MOTIF_LEVELS = {
+    # ring radius, ring half-width, arc span, head half-base, head length
+    # (degrees), lens bezel radius, iris radius -- all in units of the motif
+    # size.  Small renderings get a wider gap, a bolder head and a simpler
+    # lens so the arrow still reads as an arrow at 16 px.
+    'full': (0.315, 0.045, 300.0, 0.125, 32.0, 0.205, 0.122),
+    'mid': (0.320, 0.058, 285.0, 0.145, 38.0, 0.200, 0.120),
+    'tiny': (0.325, 0.065, 270.0, 0.165, 44.0, 0.175, 0.105),
+}
+
+
+def draw_motif(cv, cx, cy, unit, level='full', glow=False):
     """The recovery arrow wrapped anticlockwise (back in time) around a
     camera lens.  unit is the diameter the motif is designed for."""
     u = unit
-    arc_r, arc_hw = 0.315 * u, (0.05 if small else 0.043) * u
+    ring, hw, span, head_half, head_len, bezel, iris = MOTIF_LEVELS[level]
+    arc_r, arc_hw = ring * u, hw * u
     head_a = 150.0            # arrowhead at the upper left, gap on the left
-    tail_a = head_a - 300.0
+    tail_a = head_a - span
+    box = (cx - 0.5 * u, cy - 0.5 * u, cx + 0.5 * u, cy + 0.5 * u)
 
     if glow:
-        cv.paint(shape_mask(cv, sd_circle(cx, cy, 0.34 * u), (cx - u, cy - u, cx + u, cy + u),
-                            soft=0.22 * u), with_alpha(TEAL_LIGHT, 0.22))
+        cv.paint(shape_mask(cv, sd_circle(cx, cy, 0.30 * u), (cx - u, cy - u, cx + u, cy + u),
+                            soft=0.25 * u), with_alpha(TEAL_LIGHT, 0.30))
 
-    # arrow shaft; it stops short of the head so the head's base stays crisp
+    # the shaft stops a little short of the head so the head's base is crisp
     shaft = sd_arc(cx, cy, arc_r, arc_hw, tail_a, head_a - 4.0)
-    # arrowhead: base across the ring, tip placed on the ring further round,
-    # so the head follows the curve instead of flying off at a tangent
+    # arrowhead: base across the ring, tip on the ring further round, so the
+    # head follows the curve instead of flying off at a tangent
     ha = math.radians(head_a)
-    bh = (0.115 if small else 0.105) * u
-    tip_a = math.radians(head_a + (34.0 if small else 30.0))
+    bh = head_half * u
+    tip_a = math.radians(head_a + head_len)
     base_in = (cx + (arc_r - bh) * math.cos(ha), cy - (arc_r - bh) * math.sin(ha))
     base_out = (cx + (arc_r + bh) * math.cos(ha), cy - (arc_r + bh) * math.sin(ha))
     tip = (cx + arc_r * math.cos(tip_a), cy - arc_r * math.sin(tip_a))
     corner = 0.012 * u
     head = sd_grow(sd_polygon(_inset_triangle([base_in, tip, base_out], corner)), corner)
     arrow = sd_union(shaft, head)
-    box = (cx - 0.5 * u, cy - 0.5 * u, cx + 0.5 * u, cy + 0.5 * u)
     amber = linear(cx, cy - 0.45 * u, cx, cy + 0.45 * u,
                    [(0.0, rgb('ffd36b')), (0.55, AMBER), (1.0, AMBER_DEEP)])
-    if not small:
+    if level == 'full':
         # a faint dark rim separates the amber from the blue behind it
         cv.paint(shape_mask(cv, sd_grow(arrow, 0.012 * u), box), rgb('04152b', 0.45))
     cv.paint(shape_mask(cv, arrow, box), amber)
 
     # lens
-    bezel_r = (0.215 if small else 0.205) * u
+    bezel_r = bezel * u
     cv.paint(shape_mask(cv, sd_circle(cx, cy, bezel_r), box),
              linear(cx, cy - bezel_r, cx, cy + bezel_r,
                     [(0.0, rgb('ffffff')), (1.0, rgb('b4c6d8'))]))
-    if small:
-        cv.paint(shape_mask(cv, sd_circle(cx, cy, 0.125 * u), box),
-                 radial(cx - 0.03 * u, cy - 0.03 * u, 0.16 * u, 0.16 * u,
-                        [(0.0, rgb('3fd0da')), (1.0, rgb('0b4f7a'))]))
+    if level != 'full':
+        cv.paint(shape_mask(cv, sd_circle(cx, cy, iris * u), box),
+                 radial(cx - 0.03 * u, cy - 0.03 * u, 0.14 * u, 0.14 * u,
+                        [(0.0, rgb('35c4d6')), (1.0, rgb('083d6c'))]))
+        if level == 'mid':
+            cv.paint(shape_mask(cv, sd_circle(cx, cy, 0.05 * u), box), rgb('061426'))
         return
     cv.paint(shape_mask(cv, sd_circle(cx, cy, 0.168 * u), box),
              linear(cx, cy - 0.17 * u, cx, cy + 0.17 * u,
                     [(0.0, rgb('0d2038')), (1.0, rgb('1d4368'))]))
-    cv.paint(shape_mask(cv, sd_circle(cx, cy, 0.122 * u), box),
+    cv.paint(shape_mask(cv, sd_circle(cx, cy, iris * u), box),
              radial(cx - 0.035 * u, cy - 0.04 * u, 0.17 * u, 0.17 * u,
                     [(0.0, rgb('7ff0f0')), (0.45, TEAL), (1.0, rgb('0a3f6c'))]))
     cv.paint(shape_mask(cv, sd_circle(cx, cy, 0.055 * u), box), rgb('061426'))
@@ -728,7 +715,26 @@ def draw_icon(size):
              rgb('061a36', 0.55))
 
     tw = x1 - x0
-    draw_motif(cv, (x0 + x1) * 0.5, (y0 + y1) * 0.5, tw, small=size <= 32)
+    if size >= 48:
+        # viewfinder corner marks: says "camera" before the lens is noticed
+        ins, arm = 0.105 * tw, 0.13 * tw
+        hw = max(0.75, 0.016 * tw)
+        marks = []
+        for sx, sy in ((0, 0), (1, 0), (0, 1), (1, 1)):
+            px = x0 + ins if sx == 0 else x1 - ins
+            py = y0 + ins if sy == 0 else y1 - ins
+            dx = arm if sx == 0 else -arm
+            dy = arm if sy == 0 else -arm
+            marks.append([(px + dx, py), (px, py), (px, py + dy)])
+        cv.paint(stroke_mask(cv, marks, hw, 4), rgb('d8f3ff', 0.45))
+        if size >= 128:
+            # recording light in the upper right corner
+            rx, ry = x1 - ins - 0.06 * tw, y0 + ins + 0.06 * tw
+            cv.paint(shape_mask(cv, sd_circle(rx, ry, 0.03 * tw), box),
+                     radial(rx - 0.01 * tw, ry - 0.01 * tw, 0.04 * tw, 0.04 * tw,
+                            [(0.0, rgb('ff8a80')), (1.0, rgb('e0262b'))]))
+    level = 'full' if size >= 48 else ('mid' if size >= 32 else 'tiny')
+    draw_motif(cv, (x0 + x1) * 0.5, (y0 + y1) * 0.5, tw, level)
     return cv
 
 
@@ -745,24 +751,30 @@ def draw_banner():
 
     # watermark: big lens rings off the right edge
     ring_c = (560.0, 35.5)
-    for rr, a in ((26.0, 0.07), (44.0, 0.06), (62.0, 0.05), (80.0, 0.04), (98.0, 0.03)):
-        ring = sd_outline(sd_circle(ring_c[0], ring_c[1], rr), 3.0 if rr < 30 else 1.2)
+    for rr, a in ((24.0, 0.10), (42.0, 0.08), (60.0, 0.065), (78.0, 0.05), (96.0, 0.04)):
+        ring = sd_outline(sd_circle(ring_c[0], ring_c[1], rr), 3.5 if rr < 30 else 1.0)
         cv.paint(shape_mask(cv, ring, (ring_c[0] - rr - 4, 0, W, H)), rgb('bff4ff', a))
 
     # fine scan lines, as on a monitor wall
-    scan = Canvas(W, H)
     for y in range(0, H, 3):
-        scan.paint(Mask(0, y, W, 1, [1.0] * W), rgb('ffffff', 0.025))
-    cv.draw(scan, 0, 0)
+        cv.paint(Mask(0, y, W, 1, [1.0] * W), rgb('ffffff', 0.025))
 
     # motif on the left
-    draw_motif(cv, 40.0, 35.5, 62.0, glow=True)
+    draw_motif(cv, 41.0, 35.5, 66.0, glow=True)
+    # the icon's viewfinder marks, framing the motif
+    marks = []
+    for sx in (-1, 1):
+        for sy in (-1, 1):
+            px, py = 41.0 + sx * 28.5, 35.5 + sy * 27.0
+            marks.append([(px - sx * 8.0, py), (px, py), (px, py - sy * 8.0)])
+    cv.paint(stroke_mask(cv, marks, 0.75, 4), rgb('d8f3ff', 0.40))
 
-    # product name
-    draw_text(cv, 'Velmora', 80.0, 42.0, 30.0, 0.15, WHITE, tracking=0.02,
-              ss=3, shadow=(1, 2, 2, rgb('000000', 0.45)))
+    # product name, with a faint cool tint towards the baseline
+    draw_text(cv, 'Velmora', 85.0, 42.0, 31.0, 0.16,
+              linear(0, 10, 0, 43, [(0.0, rgb('ffffff')), (1.0, rgb('d2eef8'))]),
+              tracking=0.02, ss=3, shadow=(1, 2, 2, rgb('000000', 0.5)))
     # tagline
-    draw_text(cv, 'Quilmar surveillance video recovery', 81.0, 60.5, 9.0, 0.14,
+    draw_text(cv, 'Quilmar surveillance video recovery', 86.0, 60.5, 9.0, 0.14,
               rgb('a9e4f0'), tracking=0.06, ss=4)
     # maker, top right
     draw_text(cv, 'Morvane Software', 573.0, 19.5, 8.0, 0.14,
@@ -784,17 +796,23 @@ def draw_logo():
     cv.paint(shape_mask(cv, sd_outline(sd_rrect(0, 0, W, H, 0.0), 1.0), (0, 0, W, H)),
              rgb('9fb2c6'))
 
-    # mark: rounded square with an M monogram and an amber accent
-    mx0, my0, ms = 6.0, 12.0, 24.0
-    mark = sd_rrect(mx0, my0, mx0 + ms, my0 + ms, 5.0)
+    # mark: rounded square with an M monogram and an amber recording light
+    mx0, my0, ms = 6.0, 13.0, 22.0
+    mark = sd_rrect(mx0, my0, mx0 + ms, my0 + ms, 4.5)
     cv.paint(shape_mask(cv, mark, (0, 0, W, H)),
              linear(mx0, my0, mx0 + ms, my0 + ms,
                     [(0.0, rgb('1aa0b8')), (1.0, rgb('0c3a70'))]))
-    draw_text(cv, 'M', mx0 + ms * 0.5, my0 + 17.5, 11.0, 0.19, WHITE, align='center', ss=4)
-    cv.paint(shape_mask(cv, sd_circle(mx0 + ms - 4.5, my0 + 4.5, 2.0), (0, 0, W, H)), AMBER)
+    draw_text(cv, 'M', mx0 + ms * 0.5, my0 + 16.0, 10.0, 0.19, WHITE, align='center', ss=4)
+    cv.paint(shape_mask(cv, sd_circle(mx0 + ms - 1.0, my0 + 1.0, 2.6), (0, 0, W, H)), WHITE)
+    cv.paint(shape_mask(cv, sd_circle(mx0 + ms - 1.0, my0 + 1.0, 1.8), (0, 0, W, H)), AMBER)
 
-    draw_text(cv, 'Morvane', 35.0, 27.5, 10.0, 0.15, rgb('0d2d52'), ss=4)
-    draw_text(cv, 'SOFTWARE', 35.5, 37.5, 5.0, 0.17, rgb('1a8aa6'), tracking=0.28, ss=4)
+    # wordmark, sized to fill the space right of the mark
+    tx0, tx1 = 33.0, W - 6.0
+    lines = text_lines('Morvane', 1.0, 0.15, 0.0, 0.0)
+    bx0, _, bx1, _ = ink_box(lines, 0.075)
+    size = min(10.5, (tx1 - tx0) / (bx1 - bx0))
+    draw_text(cv, 'Morvane', tx0, 27.5, size, 0.15, rgb('0d2d52'), ss=4)
+    draw_text(cv, 'SOFTWARE', tx0 + 0.5, 37.5, 5.0, 0.17, rgb('1a8aa6'), tracking=0.30, ss=4)
     return cv
 
 
