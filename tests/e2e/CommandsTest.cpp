@@ -11,15 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kFormControls[] = {IDC_SCAN_OFFSET, IDC_SCAN_SIZE,     IDC_SCAN,       IDC_STOP,        IDC_SAVE_PATH,
-                                 IDC_BROWSE_FOLDER, IDC_SOURCE_FILE, IDC_BROWSE_FILE, IDC_MODE_IMAGE, IDC_MODE_DISK,
-                                 IDC_SOURCE_DEVICE, IDC_PROGRESS,    IDC_HINT,       IDC_SAVE,        IDC_START_TIME,
-                                 IDC_END_TIME,      IDC_TIME_FILTER, IDC_RESULT};
+constexpr int kFormControls[] = {IDC_SCAN_OFFSET, IDC_SCAN_SIZE, IDC_SCAN, IDC_STOP, IDC_SAVE_PATH,
+                                 IDC_BROWSE_FOLDER, IDC_SOURCE_FILE, IDC_BROWSE_FILE, IDC_MODE_IMAGE,
+                                 IDC_MODE_DISK, IDC_SOURCE_DEVICE, IDC_PROGRESS, IDC_HINT, IDC_SAVE,
+                                 IDC_START_TIME, IDC_END_TIME, IDC_TIME_FILTER, IDC_RESULT};
 
 // Everything a user can see of the form's controls, so "nothing changed" can be checked whole.
 std::vector<std::wstring> Snapshot(HWND form)
@@ -126,8 +127,7 @@ void ExpectContactMessage(const MessageBoxInfo& box, const std::wstring& program
     EXPECT_EQ(box.text.substr(0, prefix.size()), prefix);
     // Then the office number, two spaces and the mobile number.
     const std::wstring numbers = box.text.substr(std::min(prefix.size(), box.text.size()));
-    const size_t gap = numbers.find(L"  ");
-    EXPECT_NE(gap, std::wstring::npos) << "two spaces between the numbers";
+    EXPECT_NE(numbers.find(L"  "), std::wstring::npos) << "two spaces between the numbers";
     EXPECT_EQ(numbers.find_first_not_of(L"0123456789- "), std::wstring::npos);
     EXPECT_EQ(box.text, texts::kContactMessage);
     EXPECT_EQ(box.caption, programName);
