@@ -20,5 +20,13 @@ public:
     static Point IconOrigin(Size client, Size icon);
 
 private:
+    void OnModeImage();
+    void OnModeDisk();
+    void OnBrowseFile();
+    void OnBrowseFolder();
+    void OnTimeFilter();
+    void OnStop();
+    void OnScanOrSave();
+
     bool m_stopRequested = false;
 };

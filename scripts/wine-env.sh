@@ -61,6 +61,10 @@ velmora_wine_up() {
     fi
     trap velmora_wine_down EXIT
     [ -f "$WINEPREFIX/.velmora-ready" ] || velmora_make_prefix
+    # A server left running by an earlier session may serve a display that is gone, and
+    # "wineserver -p" fails while one runs: end it and start afresh on this display.
+    wineserver -k 2>/dev/null || true
+    wineserver -w
     # A persistent server keeps later starts warm; its helpers must not hold our output open.
     wineserver -p </dev/null >/dev/null 2>&1
     wine wineboot </dev/null >/dev/null 2>&1

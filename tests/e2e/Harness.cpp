@@ -6,7 +6,8 @@
 namespace {
 
 constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kMessageBoxIconId = 20;
+// Windows numbers a message box's icon 20; Wine's own template numbers it 0x440.
+constexpr int kMessageBoxIconIds[] = {20, 0x440};
 
 struct WindowQuery {
     DWORD processId;
@@ -229,8 +230,10 @@ void PressKey(HWND window, WORD virtualKey)
 MessageBoxInfo ReadMessageBox(HWND box)
 {
     MessageBoxInfo info{Text(box), ItemText(box, kMessageBoxTextId), {}, false};
-    const HWND icon = ::GetDlgItem(box, kMessageBoxIconId);
-    info.hasIcon = icon && ::SendMessageW(icon, STM_GETICON, 0, 0) != 0;
+    for (int id : kMessageBoxIconIds) {
+        const HWND icon = ::GetDlgItem(box, id);
+        info.hasIcon = info.hasIcon || (icon && ::SendMessageW(icon, STM_GETICON, 0, 0) != 0);
+    }
     for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t name[32] = {};
         ::GetClassNameW(child, name, 32);
