@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 struct FakeControl {
@@ -15,6 +16,12 @@ struct FakeControl {
     bool checked = false;
     std::vector<std::wstring> entries;
     int selected = -1;
+
+    bool operator==(const FakeControl& o) const
+    {
+        return std::tie(text, enabled, checked, entries, selected) ==
+               std::tie(o.text, o.enabled, o.checked, o.entries, o.selected);
+    }
 };
 
 struct FakeMessage {
@@ -42,9 +49,10 @@ public:
     std::vector<std::pair<unsigned, std::wstring>> systemMenu;  // command 0 is a separator
     std::wstring programName = L"Velmora";
 
+    // A request with no answer left is cancelled.
     std::deque<std::optional<std::wstring>> openFileAnswers;
-    std::vector<OpenFileRequest> openFileRequests;
     std::deque<FolderAnswer> folderAnswers;
+    std::vector<OpenFileRequest> openFileRequests;
     std::vector<std::pair<std::wstring, unsigned>> folderRequests;
     std::vector<FakeMessage> messages;
     std::vector<std::wstring> opened;
@@ -53,7 +61,6 @@ public:
 
     bool iconic = false;
     Size client{0, 0};
-    Size icon{32, 32};
     std::optional<Point> paintedAt;
 
     std::function<int(CDialog&)> onRunModal;
@@ -113,7 +120,7 @@ public:
 
     bool IsIconic() const override { return iconic; }
     Size ClientSize() const override { return client; }
-    Size IconSize() const override { return icon; }
+    Size IconSize() const override { return {32, 32}; }
     void PaintIcon(Point origin) override { paintedAt = origin; }
 
     int RunModal(CDialog& dialog) override
