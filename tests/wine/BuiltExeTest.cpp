@@ -27,7 +27,8 @@ protected:
     static void SetUpTestSuite()
     {
         s_path = TestFolder() + L"Velmora.exe";
-        s_module = ::LoadLibraryExW(s_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        s_module = ::LoadLibraryExW(s_path.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     }
     static void TearDownTestSuite() { ::FreeLibrary(s_module); }
 
@@ -57,68 +58,57 @@ HMODULE BuiltExe::s_module = nullptr;
 
 TEST_F(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
 {
-    PeFacts facts{};
-    ASSERT_TRUE(ReadPeFacts(s_path, facts));
-    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
-    EXPECT_EQ(facts.dllCharacteristics & aslr, aslr);
-    if (sizeof(void*) == 8) {
-        EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_AMD64);
-        EXPECT_TRUE(facts.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA);
-    } else {
-        EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_I386);
-    }
+    const IMAGE_NT_HEADERS* nt = NtHeadersOf(s_module);
+    ASSERT_NE(nt, nullptr);
+    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
+                      (sizeof(void*) == 8 ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
+    EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & aslr, aslr);
+    EXPECT_EQ(nt->FileHeader.Machine,
+              sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
 
-    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",
-                                             "kernel32.dll", "msvcrt.dll",   "ole32.dll",    "shell32.dll",
-                                             "user32.dll"};
-    ASSERT_FALSE(facts.imports.empty());
-    for (std::string name : facts.imports) {
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll",
+                                             "gdi32.dll",    "kernel32.dll", "msvcrt.dll",
+                                             "ole32.dll",    "shell32.dll",  "user32.dll"};
+    const std::vector<std::string> imports = ImportedDlls(s_module);
+    EXPECT_FALSE(imports.empty());
+    for (std::string name : imports) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
     }
 }
 
 TEST_F(BuiltExe, CarriesTheVersionBlock)
 {
-    const DWORD size = ::GetFileVersionInfoSizeW(s_path.c_str(), nullptr);
-    ASSERT_GT(size, 0u);
-    std::vector<BYTE> block(size);
-    ASSERT_TRUE(::GetFileVersionInfoW(s_path.c_str(), 0, size, block.data()));
-
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
-    EXPECT_EQ(fixed->dwFileFlags, 0u);
-    EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
-
-    WORD* translation = nullptr;
-    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                                 &length));
-    ASSERT_EQ(length, 4u);
+    std::vector<BYTE> block(::GetFileVersionInfoSizeW(s_path.c_str(), nullptr));
+    ASSERT_TRUE(::GetFileVersionInfoW(s_path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    const auto value = [&](const std::wstring& path) -> const void* {
+        void* found = nullptr;
+        UINT length = 0;
+        return ::VerQueryValueW(block.data(), path.c_str(), &found, &length) && length ? found : nullptr;
+    };
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ((std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                                  fixed->dwProductVersionLS, fixed->dwFileOS, fixed->dwFileType}),
+              (std::vector<DWORD>{0x10000, 1, 0x10000, 1, VOS__WINDOWS32, VFT_APP}));
+    const auto* translation = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
+    ASSERT_NE(translation, nullptr);
     EXPECT_EQ(translation[0], 0x0409);
     EXPECT_EQ(translation[1], 1252);
 
-    const auto value = [&](const wchar_t* name) {
-        wchar_t* text = nullptr;
-        UINT chars = 0;
-        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904e4\\") + name;
-        if (!::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &chars))
-            return std::wstring(L"<missing>");
-        return std::wstring(text);
+    const auto text = [&](const wchar_t* name) {
+        const auto* found =
+            static_cast<const wchar_t*>(value(std::wstring(L"\\StringFileInfo\\040904e4\\") + name));
+        return std::wstring(found ? found : L"<missing>");
     };
-    EXPECT_EQ(value(L"FileVersion"), L"1.6.0.0");
-    EXPECT_EQ(value(L"ProductVersion"), L"1.6.0.0");
-    EXPECT_EQ(value(L"InternalName"), L"Velmora.exe");
-    EXPECT_EQ(value(L"OriginalFilename"), L"Velmora.exe");
+    EXPECT_EQ(text(L"FileVersion"), L"1.6.0.0");
+    EXPECT_EQ(text(L"ProductVersion"), L"1.6.0.0");
+    EXPECT_EQ(text(L"InternalName"), L"Velmora.exe");
+    EXPECT_EQ(text(L"OriginalFilename"), L"Velmora.exe");
     for (const wchar_t* maker : {L"CompanyName", L"LegalCopyright", L"ProductName"})
-        EXPECT_NE(value(maker).find(L"Morvane"), std::wstring::npos) << maker;
-    EXPECT_NE(value(L"FileDescription").find(L"surveillance recovery software"), std::wstring::npos);
+        EXPECT_NE(text(maker).find(L"Morvane"), std::wstring::npos) << maker;
+    EXPECT_NE(text(L"FileDescription").find(L"surveillance recovery software"), std::wstring::npos);
 }
 
 TEST_F(BuiltExe, CarriesTheIconAndBothPictures)
@@ -153,13 +143,11 @@ TEST_F(BuiltExe, CarriesTheIconAndBothPictures)
 TEST_F(BuiltExe, KeepsEachResourceInItsLanguageAndOneString)
 {
     const WORD chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
-    const std::vector<WORD> onlyChinese = {chinese};
-    EXPECT_EQ(Languages(RT_DIALOG, IDD_VELMORA_DIALOG), onlyChinese);
-    EXPECT_EQ(Languages(RT_DIALOG, IDD_ABOUTBOX), onlyChinese);
-    EXPECT_EQ(Languages(RT_GROUP_ICON, IDI_MAINFRAME), onlyChinese);
-    EXPECT_EQ(Languages(RT_BITMAP, IDB_BANNER), onlyChinese);
-    EXPECT_EQ(Languages(RT_BITMAP, IDB_LOGO), onlyChinese);
-    EXPECT_EQ(Languages(RT_STRING, IDS_ABOUTBOX / 16 + 1), onlyChinese);
+    const std::pair<LPCWSTR, int> chineseOnes[] = {
+        {RT_DIALOG, IDD_VELMORA_DIALOG}, {RT_DIALOG, IDD_ABOUTBOX}, {RT_GROUP_ICON, IDI_MAINFRAME},
+        {RT_BITMAP, IDB_BANNER},         {RT_BITMAP, IDB_LOGO},     {RT_STRING, IDS_ABOUTBOX / 16 + 1}};
+    for (const auto& [type, id] : chineseOnes)
+        EXPECT_EQ(Languages(type, id), std::vector<WORD>{chinese}) << id;
     EXPECT_EQ(Languages(RT_MANIFEST, 1), std::vector<WORD>{MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)});
 
     // A string block holds sixteen counted strings; only the About entry's may have any text.
@@ -181,7 +169,8 @@ TEST_F(BuiltExe, ManifestAsksForNoThemeNoElevationAndNoRuntimeAssembly)
 {
     const std::string manifest = Resource(RT_MANIFEST, 1);
     ASSERT_FALSE(manifest.empty());
-    const char* architecture = sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
+    const char* architecture =
+        sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
     EXPECT_NE(manifest.find(architecture), std::string::npos);
     for (const char* absent : {"Common-Controls", "requestedExecutionLevel", "dependency", "VC80", "MFC"})
         EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;

@@ -2,8 +2,6 @@
 #include "tests/wine/ResourceReader.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -60,7 +58,7 @@ std::wstring ClassName(const std::wstring& raw)
     static const struct {
         const wchar_t* number;
         const wchar_t* name;
-    } kAtoms[] = {{L"#128", L"Button"}, {L"#129", L"Edit"},      {L"#130", L"Static"},
+    } kAtoms[] = {{L"#128", L"Button"},  {L"#129", L"Edit"},      {L"#130", L"Static"},
                   {L"#131", L"ListBox"}, {L"#132", L"ScrollBar"}, {L"#133", L"ComboBox"}};
     for (const auto& atom : kAtoms) {
         if (raw == atom.number)
@@ -128,60 +126,27 @@ bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result)
     return !cursor.Overran();
 }
 
-bool ReadPeFacts(const std::wstring& path, PeFacts& result)
+const IMAGE_NT_HEADERS* NtHeadersOf(HMODULE image)
 {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.size() < sizeof(IMAGE_DOS_HEADER))
-        return false;
-    const auto* base = reinterpret_cast<const BYTE*>(bytes.data());
-    IMAGE_DOS_HEADER dos;
-    std::memcpy(&dos, base, sizeof dos);
-    const size_t nt = static_cast<size_t>(dos.e_lfanew);
-    if (nt + sizeof(IMAGE_NT_HEADERS64) > bytes.size())
-        return false;
+    // The loader marks a module loaded as a resource in the low bits of its handle.
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (!base || dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return nullptr;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
+}
 
-    IMAGE_FILE_HEADER header;
-    std::memcpy(&header, base + nt + sizeof(DWORD), sizeof header);
-    const size_t optional = nt + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER);
-    WORD magic = 0;
-    std::memcpy(&magic, base + optional, sizeof magic);
-    IMAGE_DATA_DIRECTORY imports{};
-    if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-        IMAGE_OPTIONAL_HEADER64 opt;
-        std::memcpy(&opt, base + optional, sizeof opt);
-        result.dllCharacteristics = opt.DllCharacteristics;
-        imports = opt.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    } else {
-        IMAGE_OPTIONAL_HEADER32 opt;
-        std::memcpy(&opt, base + optional, sizeof opt);
-        result.dllCharacteristics = opt.DllCharacteristics;
-        imports = opt.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    }
-    result.machine = header.Machine;
-
-    std::vector<IMAGE_SECTION_HEADER> sections(header.NumberOfSections);
-    std::memcpy(sections.data(), base + optional + header.SizeOfOptionalHeader,
-                sections.size() * sizeof(IMAGE_SECTION_HEADER));
-    const auto fileOffset = [&](DWORD rva) -> size_t {
-        for (const IMAGE_SECTION_HEADER& section : sections) {
-            if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData)
-                return rva - section.VirtualAddress + section.PointerToRawData;
-        }
-        return bytes.size();
-    };
-
-    result.imports.clear();
-    for (size_t at = fileOffset(imports.VirtualAddress); at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= bytes.size();
-         at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        IMAGE_IMPORT_DESCRIPTOR descriptor;
-        std::memcpy(&descriptor, base + at, sizeof descriptor);
-        if (descriptor.Name == 0)
-            break;
-        const size_t name = fileOffset(descriptor.Name);
-        if (name >= bytes.size())
-            return false;
-        result.imports.emplace_back(reinterpret_cast<const char*>(base + name));
-    }
-    return true;
+std::vector<std::string> ImportedDlls(HMODULE image)
+{
+    std::vector<std::string> names;
+    const IMAGE_NT_HEADERS* nt = NtHeadersOf(image);
+    if (!nt)
+        return names;
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
+    const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table); table && entry->Name;
+         ++entry)
+        names.emplace_back(reinterpret_cast<const char*>(base + entry->Name));
+    return names;
 }
