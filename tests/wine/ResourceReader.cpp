@@ -101,9 +101,7 @@ bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result)
     cursor.NameOrNumber();  // class
     result.caption = cursor.String();
     result.pointSize = cursor.Read<WORD>();
-    result.weight = cursor.Read<WORD>();
-    result.italic = cursor.Read<BYTE>();
-    result.charset = cursor.Read<BYTE>();
+    cursor.Skip(4);  // weight, italic, character set
     result.typeface = cursor.String();
 
     result.items.clear();

@@ -24,9 +24,6 @@ struct DialogTemplate {
     short x, y, cx, cy;
     std::wstring caption;
     WORD pointSize;
-    WORD weight;
-    BYTE italic;
-    BYTE charset;
     std::wstring typeface;
     std::vector<TemplateItem> items;
 };
