@@ -42,7 +42,7 @@ public:
     explicit CFakeForm(CDialog& dialog) : m_dialog(dialog) { dialog.BindForm(this); }
     ~CFakeForm() override { m_dialog.BindForm(nullptr); }
 
-    std::map<int, FakeControl> controls;
+    mutable std::map<int, FakeControl> controls;  // reading an unknown control gives a fresh one
     std::map<int, std::wstring> strings;
     int iconId = 0;
     bool hasSystemMenu = true;
@@ -71,10 +71,10 @@ public:
 
     FakeControl& Control(int id) { return controls[id]; }
 
-    std::wstring ItemText(int id) const override { return Find(id).text; }
+    std::wstring ItemText(int id) const override { return controls[id].text; }
     void SetItemText(int id, std::wstring_view text) override { controls[id].text = text; }
     void EnableItem(int id, bool enable) override { controls[id].enabled = enable; }
-    bool IsChecked(int id) const override { return Find(id).checked; }
+    bool IsChecked(int id) const override { return controls[id].checked; }
     void SetChecked(int id, bool checked) override { controls[id].checked = checked; }
     void AddListEntry(int id, std::wstring_view text) override { controls[id].entries.emplace_back(text); }
     void SelectListEntry(int id, int index) override { controls[id].selected = index; }
@@ -137,13 +137,6 @@ public:
     }
 
 private:
-    const FakeControl& Find(int id) const
-    {
-        static const FakeControl kMissing;
-        const auto found = controls.find(id);
-        return found == controls.end() ? kMissing : found->second;
-    }
-
     template <class T>
     static T Next(std::deque<T>& answers, T fallback)
     {

@@ -62,12 +62,6 @@ protected:
     }
 };
 
-TEST_F(MainForm, CancelEndsTheForm)
-{
-    EXPECT_TRUE(Click(kIdCancel));
-    EXPECT_EQ(form.endedWith, kIdCancel);
-}
-
 TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconic)
 {
     form.client = {100, 60};
