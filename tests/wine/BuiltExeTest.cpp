@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -22,38 +23,27 @@ BOOL CALLBACK CollectNumber(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list)
     return TRUE;
 }
 
+// The shipped executable, mapped once as an image resource: its resources and headers can be read,
+// but none of its code runs.
 class BuiltExe : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_path = TestFolder() + L"Velmora.exe";
-        s_module = ::LoadLibraryExW(s_path.c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        s_module = ::LoadLibraryExW(Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     }
     static void TearDownTestSuite() { ::FreeLibrary(s_module); }
 
+    static std::wstring Path() { return TestFolder() + L"Velmora.exe"; }
     static std::string Resource(LPCWSTR type, int id)
     {
         const HRSRC found = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), type);
-        if (!found)
-            return {};
-        const auto* data = static_cast<const char*>(::LockResource(::LoadResource(s_module, found)));
-        return std::string(data, ::SizeofResource(s_module, found));
+        const auto* data = found ? static_cast<const char*>(::LockResource(::LoadResource(s_module, found))) : "";
+        return std::string(data, found ? ::SizeofResource(s_module, found) : 0);
     }
 
-    static std::vector<WORD> Languages(LPCWSTR type, int id)
-    {
-        std::vector<WORD> languages;
-        ::EnumResourceLanguagesW(s_module, type, MAKEINTRESOURCEW(id), CollectLanguage,
-                                 reinterpret_cast<LONG_PTR>(&languages));
-        return languages;
-    }
-
-    static std::wstring s_path;
     static HMODULE s_module;
 };
 
-std::wstring BuiltExe::s_path;
 HMODULE BuiltExe::s_module = nullptr;
 
 TEST_F(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
@@ -80,8 +70,8 @@ TEST_F(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
 
 TEST_F(BuiltExe, CarriesTheVersionBlock)
 {
-    std::vector<BYTE> block(::GetFileVersionInfoSizeW(s_path.c_str(), nullptr));
-    ASSERT_TRUE(::GetFileVersionInfoW(s_path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    std::vector<BYTE> block(::GetFileVersionInfoSizeW(Path().c_str(), nullptr));
+    ASSERT_TRUE(::GetFileVersionInfoW(Path().c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
     const auto value = [&](const std::wstring& path) -> const void* {
         void* found = nullptr;
         UINT length = 0;
@@ -143,22 +133,23 @@ TEST_F(BuiltExe, CarriesTheIconAndBothPictures)
 TEST_F(BuiltExe, KeepsEachResourceInItsLanguageAndOneString)
 {
     const WORD chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
-    const std::pair<LPCWSTR, int> chineseOnes[] = {
-        {RT_DIALOG, IDD_VELMORA_DIALOG}, {RT_DIALOG, IDD_ABOUTBOX}, {RT_GROUP_ICON, IDI_MAINFRAME},
-        {RT_BITMAP, IDB_BANNER},         {RT_BITMAP, IDB_LOGO},     {RT_STRING, IDS_ABOUTBOX / 16 + 1}};
-    for (const auto& [type, id] : chineseOnes)
-        EXPECT_EQ(Languages(type, id), std::vector<WORD>{chinese}) << id;
-    EXPECT_EQ(Languages(RT_MANIFEST, 1), std::vector<WORD>{MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)});
+    const std::tuple<LPCWSTR, int, WORD> expected[] = {
+        {RT_DIALOG, IDD_VELMORA_DIALOG, chinese}, {RT_DIALOG, IDD_ABOUTBOX, chinese},
+        {RT_GROUP_ICON, IDI_MAINFRAME, chinese},  {RT_BITMAP, IDB_BANNER, chinese},
+        {RT_BITMAP, IDB_LOGO, chinese},           {RT_STRING, IDS_ABOUTBOX / 16 + 1, chinese},
+        {RT_MANIFEST, 1, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)}};
+    for (const auto& [type, id, language] : expected) {
+        std::vector<WORD> languages;
+        ::EnumResourceLanguagesW(s_module, type, MAKEINTRESOURCEW(id), CollectLanguage,
+                                 reinterpret_cast<LONG_PTR>(&languages));
+        EXPECT_EQ(languages, std::vector<WORD>{language}) << id;
+    }
 
-    // A string block holds sixteen counted strings; only the About entry's may have any text.
-    const std::string strings = Resource(RT_STRING, IDS_ABOUTBOX / 16 + 1);
-    const auto* units = reinterpret_cast<const wchar_t*>(strings.data());
-    size_t at = 0;
-    for (int slot = 0; slot < 16; ++slot) {
-        const size_t length = units[at];
-        const std::wstring text(units + at + 1, length);
-        at += 1 + length;
-        EXPECT_EQ(text, slot == IDS_ABOUTBOX % 16 ? L"&关于Velmora..." : L"") << slot;
+    // Strings are stored in blocks of sixteen; the About entry's is the only block and holds nothing else.
+    for (UINT id = IDS_ABOUTBOX / 16 * 16; id < IDS_ABOUTBOX / 16 * 16 + 16; ++id) {
+        wchar_t text[64] = {};
+        ::LoadStringW(s_module, id, text, 64);
+        EXPECT_STREQ(text, id == IDS_ABOUTBOX ? L"&关于Velmora..." : L"") << id;
     }
     std::vector<int> blocks;
     ::EnumResourceNamesW(s_module, RT_STRING, CollectNumber, reinterpret_cast<LONG_PTR>(&blocks));

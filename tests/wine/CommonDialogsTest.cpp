@@ -5,8 +5,11 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
+#include <filesystem>
+
 namespace {
 
+// Each test gets a folder of its own with a disk image and two nested folders in it.
 class CommonDialogs : public ::testing::Test {
 protected:
     void SetUp() override
@@ -14,33 +17,20 @@ protected:
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
         m_folder = std::wstring(temp) + L"velmora-dialogs-" + std::to_wstring(::GetCurrentProcessId());
-        MakeFolder(m_folder);
+        // ASCII names only: under the C locale Wine cannot put other characters into a Unix file name.
+        std::filesystem::create_directories(m_folder + L"\\recordings\\cam 1", m_error);
+        ::CloseHandle(::CreateFileW((m_folder + L"\\scan.vmdk").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    0, nullptr));
     }
-
     void TearDown() override
     {
-        for (auto it = m_made.rbegin(); it != m_made.rend(); ++it) {
-            if (!::DeleteFileW(it->c_str()))
-                ::RemoveDirectoryW(it->c_str());
-        }
-    }
-
-    std::wstring MakeFolder(const std::wstring& path)
-    {
-        ::CreateDirectoryW(path.c_str(), nullptr);
-        m_made.push_back(path);
-        return path;
-    }
-    void MakeFile(const std::wstring& path)
-    {
-        ::CloseHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        m_made.push_back(path);
+        // The file dialog leaves the process in the folder it showed last, which would keep it from going.
+        ::SetCurrentDirectoryW(L"C:\\");
+        std::filesystem::remove_all(m_folder, m_error);
     }
 
     std::wstring m_folder;
-
-private:
-    std::vector<std::wstring> m_made;
+    std::error_code m_error;
 };
 
 // Opens the file dialog from the form, types a name into it and presses one of its buttons.
@@ -60,7 +50,6 @@ std::wstring TypeIntoFileDialog(HWND form, const std::wstring& typed, int button
 
 TEST_F(CommonDialogs, FileDialogTakesTypedNamesAndCancelKeepsTheLastOne)
 {
-    MakeFile(m_folder + L"\\scan.vmdk");
     RunMainForm([&](HWND form) {
         // Wine's dialog appends the default extension only when a file of that name exists, so
         // the typed name without extension is one that exists as scan.vmdk. A missing name
@@ -96,8 +85,7 @@ std::wstring ChooseFolder(HWND form, const std::wstring& folder, int button)
 
 TEST_F(CommonDialogs, FolderBrowserFillsTheSavePathAndCancelKeepsIt)
 {
-    // ASCII names only: under the C locale Wine cannot put other characters into a Unix file name.
-    const std::wstring folder = MakeFolder(MakeFolder(m_folder + L"\\recordings") + L"\\cam 1");
+    const std::wstring folder = m_folder + L"\\recordings\\cam 1";
     RunMainForm([&](HWND form) {
         EXPECT_EQ(ChooseFolder(form, folder, IDOK), folder);
         EXPECT_EQ(ChooseFolder(form, L"C:\\", IDOK), L"C:");

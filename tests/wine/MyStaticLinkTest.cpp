@@ -97,24 +97,18 @@ TEST_F(LinkOnStatic, AttachTakesOneRealControlOnceWithAnUnderlinedCopyOfTheDialo
 TEST_F(LinkOnStatic, SetTargetRefusesTooLongTextsMeasuredInCodePage936AndKeepsTheOldOnes)
 {
     ASSERT_TRUE(link.Attach(control));
-    const std::wstring ascii31(31, L'c');
     const std::wstring chinese31 = std::wstring(15, L'链') + L"c";
-    EXPECT_TRUE(link.SetTarget(L"http://new.example", ascii31));
-    EXPECT_EQ(link.Caption(), ascii31);
+    EXPECT_TRUE(link.SetTarget(L"http://new.example", std::wstring(31, L'c')));
     EXPECT_TRUE(link.SetTarget(L"http://new.example", chinese31));
-    EXPECT_EQ(link.Caption(), chinese31);
-    EXPECT_FALSE(link.SetTarget(L"http://refused.example", ascii31 + L"c"));
+    EXPECT_FALSE(link.SetTarget(L"http://refused.example", std::wstring(32, L'c')));
     EXPECT_FALSE(link.SetTarget(L"http://refused.example", std::wstring(16, L'链')));
     EXPECT_EQ(link.Caption(), chinese31);
     EXPECT_EQ(link.Target(), L"http://new.example");
 
-    const std::wstring ascii1023 = L"http://" + std::wstring(1016, L't');
     const std::wstring chinese1023 = std::wstring(511, L'链') + L"t";
-    EXPECT_TRUE(link.SetTarget(ascii1023, L""));
-    EXPECT_EQ(link.Target(), ascii1023);
+    EXPECT_TRUE(link.SetTarget(std::wstring(1023, L't'), L""));
     EXPECT_TRUE(link.SetTarget(chinese1023, L"c"));
-    EXPECT_EQ(link.Target(), chinese1023);
-    EXPECT_FALSE(link.SetTarget(ascii1023 + L"t", L"d"));
+    EXPECT_FALSE(link.SetTarget(std::wstring(1024, L't'), L"d"));
     EXPECT_FALSE(link.SetTarget(std::wstring(512, L'链'), L"d"));
     EXPECT_EQ(link.Target(), chinese1023);
     EXPECT_EQ(link.Caption(), L"c");

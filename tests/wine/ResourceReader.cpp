@@ -5,64 +5,47 @@
 
 namespace {
 
-class CCursor {
-public:
-    CCursor(const BYTE* data, size_t size) : m_data(data), m_end(data + size) {}
+// Reads the fields of a resource one after another; past its end it reads zeros, and the caller
+// sees the overrun in the position.
+struct CReader {
+    const BYTE* at;
+    const BYTE* end;
 
     template <class T>
     T Read()
     {
         T value{};
-        if (m_data + sizeof(T) <= m_end)
-            std::memcpy(&value, m_data, sizeof(T));
-        m_data += sizeof(T);
+        if (at + sizeof(T) <= end)
+            std::memcpy(&value, at, sizeof(T));
+        at += sizeof(T);
         return value;
     }
 
-    std::wstring String()
+    std::wstring Text()
     {
         std::wstring text;
-        for (WORD c = Read<WORD>(); c != 0 && m_data <= m_end; c = Read<WORD>())
+        for (WORD c; at < end && (c = Read<WORD>()) != 0;)
             text.push_back(static_cast<wchar_t>(c));
         return text;
     }
 
-    // A name or a number: 0xFFFF announces a number.
+    // A name, or after 0xFFFF a number, which comes back as "#number".
     std::wstring NameOrNumber()
     {
-        const WORD first = Read<WORD>();
-        if (first == 0)
-            return {};
-        if (first == 0xFFFF)
-            return L"#" + std::to_wstring(Read<WORD>());
-        m_data -= sizeof(WORD);
-        return String();
+        if (at + 2 > end || at[0] != 0xFF || at[1] != 0xFF)
+            return Text();
+        at += 2;
+        return L"#" + std::to_wstring(Read<WORD>());
     }
-
-    void AlignTo(size_t boundary, const BYTE* start)
-    {
-        const size_t offset = static_cast<size_t>(m_data - start);
-        m_data += (boundary - offset % boundary) % boundary;
-    }
-
-    void Skip(size_t bytes) { m_data += bytes; }
-    bool Overran() const { return m_data > m_end; }
-
-private:
-    const BYTE* m_data;
-    const BYTE* m_end;
 };
 
+// The predefined control classes are stored as the numbers 0x80 to 0x85.
 std::wstring ClassName(const std::wstring& raw)
 {
-    static const struct {
-        const wchar_t* number;
-        const wchar_t* name;
-    } kAtoms[] = {{L"#128", L"Button"},  {L"#129", L"Edit"},      {L"#130", L"Static"},
-                  {L"#131", L"ListBox"}, {L"#132", L"ScrollBar"}, {L"#133", L"ComboBox"}};
-    for (const auto& atom : kAtoms) {
-        if (raw == atom.number)
-            return atom.name;
+    static const wchar_t* const kNames[] = {L"Button", L"Edit", L"Static", L"ListBox", L"ScrollBar", L"ComboBox"};
+    for (int i = 0; i < 6; ++i) {
+        if (raw == L"#" + std::to_wstring(0x80 + i))
+            return kNames[i];
     }
     return raw;
 }
@@ -80,48 +63,46 @@ std::wstring TestFolder()
 
 bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result)
 {
-    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
-    const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
-    if (!loaded)
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
+    const auto* start = found ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, found))) : nullptr;
+    if (!start)
         return false;
-    const auto* start = static_cast<const BYTE*>(::LockResource(loaded));
-    CCursor cursor(start, ::SizeofResource(module, found));
-
-    if (cursor.Read<WORD>() != 1 || cursor.Read<WORD>() != 0xFFFF)
+    CReader in{start, start + ::SizeofResource(module, found)};
+    if (in.Read<WORD>() != 1 || in.Read<WORD>() != 0xFFFF)
         return false;
-    cursor.Read<DWORD>();  // help id
-    result.exStyle = cursor.Read<DWORD>();
-    result.style = cursor.Read<DWORD>();
-    const WORD count = cursor.Read<WORD>();
-    result.x = cursor.Read<short>();
-    result.y = cursor.Read<short>();
-    result.cx = cursor.Read<short>();
-    result.cy = cursor.Read<short>();
-    cursor.NameOrNumber();  // menu
-    cursor.NameOrNumber();  // class
-    result.caption = cursor.String();
-    result.pointSize = cursor.Read<WORD>();
-    cursor.Skip(4);  // weight, italic, character set
-    result.typeface = cursor.String();
+    in.Read<DWORD>();  // help id
+    result.exStyle = in.Read<DWORD>();
+    result.style = in.Read<DWORD>();
+    const WORD count = in.Read<WORD>();
+    result.x = in.Read<short>();
+    result.y = in.Read<short>();
+    result.cx = in.Read<short>();
+    result.cy = in.Read<short>();
+    in.NameOrNumber();  // menu
+    in.NameOrNumber();  // window class
+    result.caption = in.Text();
+    result.pointSize = in.Read<WORD>();
+    in.Read<DWORD>();  // weight, italic flag, character set
+    result.typeface = in.Text();
 
     result.items.clear();
     for (WORD i = 0; i < count; ++i) {
-        cursor.AlignTo(4, start);
+        in.at = start + (in.at - start + 3) / 4 * 4;
         TemplateItem item{};
-        cursor.Read<DWORD>();  // help id
-        item.exStyle = cursor.Read<DWORD>();
-        item.style = cursor.Read<DWORD>();
-        item.x = cursor.Read<short>();
-        item.y = cursor.Read<short>();
-        item.cx = cursor.Read<short>();
-        item.cy = cursor.Read<short>();
-        item.id = static_cast<int>(cursor.Read<DWORD>());
-        item.className = ClassName(cursor.NameOrNumber());
-        item.text = cursor.NameOrNumber();
-        cursor.Skip(cursor.Read<WORD>());
+        in.Read<DWORD>();  // help id
+        item.exStyle = in.Read<DWORD>();
+        item.style = in.Read<DWORD>();
+        item.x = in.Read<short>();
+        item.y = in.Read<short>();
+        item.cx = in.Read<short>();
+        item.cy = in.Read<short>();
+        item.id = static_cast<int>(in.Read<DWORD>());
+        item.className = ClassName(in.NameOrNumber());
+        item.text = in.NameOrNumber();
+        in.at += in.Read<WORD>();  // creation data
         result.items.push_back(item);
     }
-    return !cursor.Overran();
+    return in.at <= in.end;
 }
 
 const IMAGE_NT_HEADERS* NtHeadersOf(HMODULE image)
