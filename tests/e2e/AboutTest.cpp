@@ -4,66 +4,59 @@
 #include "dialogs/Texts.h"
 #include "res/resource.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-void SendKey(WORD virtualKey, wchar_t unicode = 0)
+// A key through the system's input queue, as if typed; with KEYEVENTF_UNICODE, the character instead.
+void SendKey(WORD virtualKey, DWORD flags, wchar_t character = 0)
 {
-    INPUT keys[2] = {};
-    for (INPUT& key : keys) {
-        key.type = INPUT_KEYBOARD;
-        key.ki.wVk = unicode ? 0 : virtualKey;
-        key.ki.wScan = unicode;
-        key.ki.dwFlags = unicode ? KEYEVENTF_UNICODE : 0;
-    }
-    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    ::SendInput(2, keys, sizeof keys[0]);
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = virtualKey;
+    key.ki.wScan = character;
+    key.ki.dwFlags = flags;
+    ::SendInput(1, &key, sizeof key);
 }
 
-void SendButton(DWORD flags)
+void ClickMouseButton()
 {
-    INPUT button{};
-    button.type = INPUT_MOUSE;
-    button.mi.dwFlags = flags;
-    ::SendInput(1, &button, sizeof button);
-}
-
-GUITHREADINFO ThreadStateOf(HWND window)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info;
+    INPUT buttons[2] = {};
+    buttons[0].type = buttons[1].type = INPUT_MOUSE;
+    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, buttons, sizeof buttons[0]);
 }
 
 // Real keys, as a user would: Alt+Space opens the system menu and the entry's access key 关 chooses
 // it. The menu itself cannot be read from outside the program under Wine (GetSystemMenu fails across
-// processes), so the Win32 tests check its items in-process.
+// processes); the unit tests check what goes into it and the built-executable test its text.
 HWND OpenAboutBox(HWND form)
 {
     ::SetForegroundWindow(form);
     if (!WaitUntil([&] { return ::GetForegroundWindow() == form && ThreadStateOf(form).hwndFocus; }))
         return nullptr;
-    INPUT altSpace[4] = {};
-    const WORD keys[4] = {VK_MENU, VK_SPACE, VK_SPACE, VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        altSpace[i].type = INPUT_KEYBOARD;
-        altSpace[i].ki.wVk = keys[i];
-        altSpace[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-    }
-    ::SendInput(4, altSpace, sizeof altSpace[0]);
+    SendKey(VK_MENU, 0);
+    SendKey(VK_SPACE, 0);
+    SendKey(VK_SPACE, KEYEVENTF_KEYUP);
+    SendKey(VK_MENU, KEYEVENTF_KEYUP);
     // Wine marks a tracked system menu as menu mode only, without the system-menu flag.
     if (!WaitUntil([&] {
             const GUITHREADINFO state = ThreadStateOf(form);
             return (state.flags & GUI_INMENUMODE) && state.hwndMenuOwner == form;
         }))
         return nullptr;
-    SendKey(0, L'关');
+    SendKey(0, KEYEVENTF_UNICODE, L'关');
+    SendKey(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, L'关');
     return WaitForOwnedDialog(form);
+}
+
+RECT AreaOf(HWND window)
+{
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    return area;
 }
 
 struct ColourCount {
@@ -77,12 +70,7 @@ ColourCount ColoursOnScreen(const RECT& area)
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     const HDC screen = ::GetDC(nullptr);
     const HDC memory = ::CreateCompatibleDC(screen);
@@ -91,9 +79,8 @@ ColourCount ColoursOnScreen(const RECT& area)
     ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     ::GdiFlush();
     ColourCount count{0, 0};
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        const std::uint32_t pixel = pixels[i] & 0xFFFFFF;
+    for (int i = 0; bits && i < width * height; ++i) {
+        const std::uint32_t pixel = static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF;
         count.red += pixel == 0xFF0000 ? 1 : 0;
         count.blue += pixel == 0x0000FF ? 1 : 0;
     }
@@ -104,32 +91,16 @@ ColourCount ColoursOnScreen(const RECT& area)
     return count;
 }
 
-RECT AreaOf(HWND window)
-{
-    RECT area{};
-    ::GetWindowRect(window, &area);
-    return area;
-}
-
-// From an empty spot of the box onto the link, a step at a time: a pointer that jumps straight
+// Between an empty spot of the box and the link, a step at a time: a pointer that jumps straight
 // from the desktop may never be seen to arrive.
-void GlideOnto(HWND box, HWND link)
-{
-    const RECT target = AreaOf(link);
-    const RECT around = AreaOf(box);
-    const int y = (target.top + target.bottom) / 2;
-    for (int x = around.left + 8; x <= target.left + 12; x += 6) {
-        ::SetCursorPos(x, y);
-        ::Sleep(15);
-    }
-}
-
-void GlideOff(HWND box, HWND link)
+void Glide(HWND box, HWND link, bool onto)
 {
     const RECT target = AreaOf(link);
     const int y = (target.top + target.bottom) / 2;
-    for (int x = target.left + 12; x >= AreaOf(box).left + 8; x -= 6) {
-        ::SetCursorPos(x, y);
+    const int outside = AreaOf(box).left + 8;
+    const int inside = target.left + 12;
+    for (int x = 0; x <= inside - outside; x += 6) {
+        ::SetCursorPos(onto ? outside + x : inside - x, y);
         ::Sleep(15);
     }
 }
@@ -145,14 +116,11 @@ void ExpectAboutBoxOver(HWND box, HWND form)
     EXPECT_EQ(ItemText(box, IDC_SOFT_LINK), texts::kSoftwareSite);
 }
 
-TEST(About, SystemMenuOpensTheBoxWhoseLinksLightUpAndOpenTheirAddresses)
+using About = CFormTest;
+
+TEST_F(About, SystemMenuOpensTheBoxWhoseLinksLightUpAndOpenTheirAddresses)
 {
     CBrowserStandIn browser;
-    CProgram program;
-    ASSERT_TRUE(program.Start());
-    const HWND form = program.WaitForForm();
-    ASSERT_TRUE(form);
-
     const HWND box = OpenAboutBox(form);
     ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
     ExpectAboutBoxOver(box, form);
@@ -162,20 +130,19 @@ TEST(About, SystemMenuOpensTheBoxWhoseLinksLightUpAndOpenTheirAddresses)
     EXPECT_TRUE(WaitUntil([&] { return ColoursOnScreen(homeArea).blue > 20; }));
     EXPECT_EQ(ColoursOnScreen(homeArea).red, 0u);
 
-    GlideOnto(box, home);
+    Glide(box, home, true);
     ASSERT_TRUE(WaitUntil([&] { return ThreadStateOf(form).hwndCapture == home; }));
     EXPECT_TRUE(WaitUntil([&] {
         const ColourCount colours = ColoursOnScreen(homeArea);
         return colours.red > 20 && colours.blue == 0;
     })) << "the link did not turn red under the mouse";
 
-    SendButton(MOUSEEVENTF_LEFTDOWN);
-    SendButton(MOUSEEVENTF_LEFTUP);
+    ClickMouseButton();
     ASSERT_TRUE(browser.WaitForAddresses(1));
     EXPECT_EQ(browser.Addresses(), std::vector<std::wstring>{std::wstring(texts::kHomePage)});
     EXPECT_TRUE(::IsWindowVisible(box));
 
-    GlideOff(box, home);
+    Glide(box, home, false);
     EXPECT_TRUE(WaitUntil([&] { return ThreadStateOf(form).hwndCapture != home; }));
     EXPECT_TRUE(WaitUntil([&] {
         const ColourCount colours = ColoursOnScreen(homeArea);
@@ -186,22 +153,13 @@ TEST(About, SystemMenuOpensTheBoxWhoseLinksLightUpAndOpenTheirAddresses)
     ASSERT_TRUE(WaitForWindowGone(box));
     EXPECT_TRUE(program.IsRunning());
 
-    // A second box is built afresh, and its links work just the same.
+    // A second box is built afresh; Enter closes it without opening anything.
     const HWND again = OpenAboutBox(form);
     ASSERT_TRUE(again);
     ExpectAboutBoxOver(again, form);
-    const HWND soft = ::GetDlgItem(again, IDC_SOFT_LINK);
-    GlideOnto(again, soft);
-    ASSERT_TRUE(WaitUntil([&] { return ThreadStateOf(form).hwndCapture == soft; }));
-    SendButton(MOUSEEVENTF_LEFTDOWN);
-    SendButton(MOUSEEVENTF_LEFTUP);
-    ASSERT_TRUE(browser.WaitForAddresses(2));
-    EXPECT_EQ(browser.Addresses().back(), texts::kSoftwareSite);
-    GlideOff(again, soft);
-
     PressKey(again, VK_RETURN);
     ASSERT_TRUE(WaitForWindowGone(again));
-    EXPECT_EQ(browser.Addresses().size(), 2u);
+    EXPECT_EQ(browser.Addresses().size(), 1u);
     EXPECT_TRUE(::IsWindowEnabled(form));
 
     PressKey(form, VK_ESCAPE);

@@ -32,29 +32,29 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-std::string ReadFileBytes(const std::wstring& path)
+// The whole file as UTF-16 text, read while its writer may still have it open.
+std::wstring ReadWideFile(const std::wstring& path)
 {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    std::string bytes;
-    char buffer[4096];
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring text;
+    wchar_t buffer[2048];
     DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    ::CloseHandle(file);
-    return bytes;
+    while (file != INVALID_HANDLE_VALUE && ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got / sizeof(wchar_t));
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    return text;
 }
 
-std::wstring FromUtf8(const std::string& text)
+// The visible dialog-class window of the process with this owner; the form has none.
+HWND DialogOf(DWORD processId, HWND owner)
 {
-    if (text.empty())
-        return {};
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
+    for (HWND window : VisibleWindowsOf(processId, L"#32770")) {
+        if (::GetWindow(window, GW_OWNER) == owner)
+            return window;
+    }
+    return nullptr;
 }
 
 const wchar_t* const kProtocolKeys[] = {L"Software\\Classes\\http\\shell\\open\\command",
@@ -103,15 +103,8 @@ bool CProgram::Start(const std::wstring& exePath)
 HWND CProgram::WaitForForm(DWORD timeoutMs)
 {
     HWND form = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND window : VisibleWindowsOf(m_process.dwProcessId, L"#32770")) {
-                if (!::GetWindow(window, GW_OWNER))
-                    form = window;
-            }
-            return form != nullptr || !IsRunning();
-        },
-        timeoutMs);
+    WaitUntil([&] { return (form = DialogOf(m_process.dwProcessId, nullptr)) != nullptr || !IsRunning(); },
+              timeoutMs);
     return form;
 }
 
@@ -144,15 +137,7 @@ HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs)
     DWORD processId = 0;
     ::GetWindowThreadProcessId(owner, &processId);
     HWND dialog = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND window : VisibleWindowsOf(processId, L"#32770")) {
-                if (::GetWindow(window, GW_OWNER) == owner)
-                    dialog = window;
-            }
-            return dialog != nullptr;
-        },
-        timeoutMs);
+    WaitUntil([&] { return (dialog = DialogOf(processId, owner)) != nullptr; }, timeoutMs);
     return dialog;
 }
 
@@ -185,31 +170,17 @@ bool IsItemChecked(HWND dialog, int id)
     return ::SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-std::vector<std::wstring> ListEntries(HWND dialog, int id)
-{
-    std::vector<std::wstring> entries;
-    const LRESULT count = ::SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = ::SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, i, 0);
-        std::wstring entry(static_cast<size_t>(length) + 1, L'\0');
-        ::SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
-        entry.resize(static_cast<size_t>(length));
-        entries.push_back(entry);
-    }
-    return entries;
-}
-
-int ListSelection(HWND dialog, int id)
-{
-    return static_cast<int>(::SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
-HWND FocusOf(HWND window)
+GUITHREADINFO ThreadStateOf(HWND window)
 {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
+    return info;
+}
+
+HWND FocusOf(HWND window)
+{
+    return ThreadStateOf(window).hwndFocus;
 }
 
 void Click(HWND dialog, int id)
@@ -271,9 +242,9 @@ CBrowserStandIn::~CBrowserStandIn()
 std::vector<std::wstring> CBrowserStandIn::Addresses() const
 {
     std::vector<std::wstring> addresses;
-    std::istringstream lines(ReadFileBytes(m_log));
-    for (std::string line; std::getline(lines, line);)
-        addresses.push_back(FromUtf8(line));
+    std::wistringstream lines(ReadWideFile(m_log));
+    for (std::wstring line; std::getline(lines, line);)
+        addresses.push_back(line);
     return addresses;
 }
 

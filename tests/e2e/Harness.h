@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -36,14 +38,14 @@ std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className = n
 HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs = 15000);
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = 15000);
 
-// Reads go through WM_GETTEXT: GetWindowText does not ask another process's edit boxes.
+// Reads go through WM_GETTEXT: GetWindowText does not ask another process's edit boxes. A drop-down
+// list answers with its selected entry.
 std::wstring Text(HWND window);
 std::wstring ItemText(HWND dialog, int id);
 bool IsItemEnabled(HWND dialog, int id);
 bool IsItemChecked(HWND dialog, int id);
-std::vector<std::wstring> ListEntries(HWND dialog, int id);
-int ListSelection(HWND dialog, int id);
-// The control that has the keyboard focus in the window's thread.
+// Focus, capture and menu state of the window's thread, and the control that has the keyboard focus.
+GUITHREADINFO ThreadStateOf(HWND window);
 HWND FocusOf(HWND window);
 
 // Posted, so that a click which opens a modal window does not block the test.
@@ -89,4 +91,18 @@ public:
 private:
     std::wstring m_log;
     std::vector<std::pair<std::wstring, std::wstring>> m_previous;  // key, old command
+};
+
+// A test that begins with the program started and its form shown.
+class CFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(program.Start());
+        form = program.WaitForForm();
+        ASSERT_TRUE(form);
+    }
+
+    CProgram program;
+    HWND form = nullptr;
 };

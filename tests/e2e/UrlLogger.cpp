@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cwchar>
+#include <string>
 
-// Invoked as: url_logger.exe <log file> <address>
+// Invoked as: url_logger.exe <log file> <address>. Each address becomes one line of UTF-16 text.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     int count = 0;
@@ -15,13 +15,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE)
         return 1;
-    char line[4096];
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, args[2], -1, line, sizeof line - 1, nullptr, nullptr);
+    const std::wstring line = std::wstring(args[2]) + L"\n";
     DWORD written = 0;
-    if (length > 0) {
-        line[length - 1] = '\n';
-        ::WriteFile(log, line, static_cast<DWORD>(length), &written, nullptr);
-    }
+    ::WriteFile(log, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
     ::CloseHandle(log);
     ::LocalFree(args);
     return 0;

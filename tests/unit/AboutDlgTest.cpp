@@ -1,4 +1,4 @@
-// The About box and the system-menu entry that opens it.
+// The About box's logic, and the main form's system-menu entry that opens it.
 #include "dialogs/AboutDlg.h"
 #include "dialogs/VelmoraDlg.h"
 #include "tests/unit/FakeForm.h"
@@ -7,36 +7,27 @@
 
 namespace {
 
-constexpr wchar_t kAboutText[] = L"&关于Velmora...";
-
-bool IsInside(const void* member, const CDialog& owner, size_t ownerSize)
-{
-    const auto* begin = reinterpret_cast<const char*>(&owner);
-    const auto* address = static_cast<const char*>(member);
-    return address >= begin && address < begin + ownerSize;
-}
-
-TEST(AboutBox, AttachesItsOwnTwoLinksShowingAndOpeningTheMakersAddresses)
+TEST(AboutBox, SetsUpBothLinksEvenWhenOneFailsAndOkOrCancelCloseIt)
 {
     CAboutDlg about;
     CFakeForm form(about);
-    form.attachSucceeds = false;  // a missing control must not keep the other link from working
+    form.attachSucceeds = false;
     EXPECT_TRUE(about.OnInitDialog());
 
     ASSERT_EQ(form.links.size(), 2u);
     EXPECT_EQ(form.links[0].id, IDC_HOME_LINK);
+    EXPECT_EQ(form.links[0].target, L"http://www.morvane.example");
     EXPECT_EQ(form.links[1].id, IDC_SOFT_LINK);
-    EXPECT_NE(form.links[0].link, form.links[1].link);
-    for (const FakeLink& link : form.links) {
-        // The records live in the box itself, so they last exactly as long as its controls.
-        EXPECT_TRUE(IsInside(link.link, about, sizeof about));
+    EXPECT_EQ(form.links[1].target, L"http://soft.morvane.example");
+    for (const FakeLink& link : form.links)
         EXPECT_EQ(link.caption, link.target);
-        EXPECT_EQ(link.target.rfind(L"http://", 0), 0u) << link.target.c_str();
-        // Longer, and the link would refuse the address as its caption.
-        EXPECT_TRUE(links::CaptionFits(link.caption)) << link.caption.c_str();
-    }
-    EXPECT_NE(form.links[0].target, form.links[1].target);
+    EXPECT_NE(form.links[0].link, form.links[1].link);
     EXPECT_TRUE(form.events.empty());
+
+    for (int id : {kIdOk, kIdCancel}) {
+        EXPECT_TRUE(about.OnCommand(id, kBnClicked));
+        EXPECT_EQ(form.endedWith, id);
+    }
 }
 
 class SystemMenu : public ::testing::Test {
@@ -44,17 +35,18 @@ protected:
     CVelmoraDlg dialog;
     CFakeForm form{dialog};
 
-    void SetUp() override { form.strings[IDS_ABOUTBOX] = kAboutText; }
+    void SetUp() override { form.strings[IDS_ABOUTBOX] = L"&关于Velmora..."; }
 };
 
 TEST_F(SystemMenu, GainsASeparatorAndTheAboutEntry)
 {
     ASSERT_TRUE(dialog.OnInitDialog());
-    const std::vector<std::pair<unsigned, std::wstring>> expected = {{0u, L""}, {IDM_ABOUTBOX, kAboutText}};
+    const std::vector<std::pair<unsigned, std::wstring>> expected = {{0u, L""},
+                                                                     {IDM_ABOUTBOX, L"&关于Velmora..."}};
     EXPECT_EQ(form.systemMenu, expected);
 }
 
-TEST_F(SystemMenu, StaysUntouchedWithoutTheStringOrWithoutAMenu)
+TEST_F(SystemMenu, StaysUntouchedWithoutTheStringAndAFormWithoutOneStillOpens)
 {
     form.strings.clear();
     ASSERT_TRUE(dialog.OnInitDialog());
@@ -62,40 +54,30 @@ TEST_F(SystemMenu, StaysUntouchedWithoutTheStringOrWithoutAMenu)
 
     CVelmoraDlg other;
     CFakeForm menuless(other);
-    menuless.strings[IDS_ABOUTBOX] = kAboutText;
+    menuless.strings[IDS_ABOUTBOX] = L"&关于Velmora...";
     menuless.hasSystemMenu = false;
-    EXPECT_TRUE(other.OnInitDialog());  // the rest of the form is still set up
+    EXPECT_TRUE(other.OnInitDialog());
     EXPECT_EQ(menuless.Control(IDC_SCAN_OFFSET).text, L"0");
 }
 
-TEST_F(SystemMenu, AboutEntryOpensAFreshBoxEachTimeWhateverTheLowBits)
+TEST_F(SystemMenu, AboutEntryOpensAFreshBoxWhateverTheLowBitsAndOtherCommandsGoToTheSystem)
 {
     ASSERT_TRUE(dialog.OnInitDialog());
-    std::vector<const CDialog*> boxes;
-    form.onRunModal = [&](CDialog& box) {
-        boxes.push_back(&box);
+    form.onRunModal = [](CDialog& box) {
         CFakeForm inner(box);
         EXPECT_TRUE(box.OnInitDialog());
         EXPECT_EQ(inner.links.size(), 2u);
         return kIdCancel;
     };
+    for (unsigned low : {0x0u, 0x3u, 0xFu})
+        EXPECT_TRUE(dialog.OnSysCommand(IDM_ABOUTBOX | low));
+    EXPECT_EQ(form.modalTemplates, std::vector<int>(3, IDD_ABOUTBOX));
 
-    EXPECT_TRUE(dialog.OnSysCommand(IDM_ABOUTBOX));
-    EXPECT_TRUE(dialog.OnSysCommand(IDM_ABOUTBOX | 0x3));
-    EXPECT_TRUE(dialog.OnSysCommand(IDM_ABOUTBOX | 0xF));
-    EXPECT_EQ(form.modalTemplates, (std::vector<int>{IDD_ABOUTBOX, IDD_ABOUTBOX, IDD_ABOUTBOX}));
-    EXPECT_EQ(boxes.size(), 3u);
-    // Opening the box touches nothing on the form.
-    EXPECT_EQ(form.events, (std::vector<std::string>{"modal", "modal", "modal"}));
-}
-
-TEST_F(SystemMenu, OtherSystemCommandsGoToTheDefaultHandling)
-{
-    ASSERT_TRUE(dialog.OnInitDialog());
     // Close, move, and commands that share the entry's low bits or differ from it only above them.
     for (unsigned command : {0xF060u, 0xF010u, 0xF012u, 0x0110u, 0x1010u, 0x0020u, 0x0000u})
         EXPECT_FALSE(dialog.OnSysCommand(command)) << std::hex << command;
-    EXPECT_TRUE(form.modalTemplates.empty());
+    // Opening the box touches nothing on the form.
+    EXPECT_EQ(form.events, std::vector<std::string>(3, "modal"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 struct FakeControl {
@@ -15,6 +16,12 @@ struct FakeControl {
     bool checked = false;
     std::vector<std::wstring> entries;
     int selected = -1;
+
+    bool operator==(const FakeControl& o) const
+    {
+        return std::tie(text, enabled, checked, entries, selected) ==
+               std::tie(o.text, o.enabled, o.checked, o.entries, o.selected);
+    }
 };
 
 struct FakeMessage {
@@ -35,16 +42,17 @@ public:
     explicit CFakeForm(CDialog& dialog) : m_dialog(dialog) { dialog.BindForm(this); }
     ~CFakeForm() override { m_dialog.BindForm(nullptr); }
 
-    std::map<int, FakeControl> controls;
+    mutable std::map<int, FakeControl> controls;  // reading an unknown control gives a fresh one
     std::map<int, std::wstring> strings;
     int iconId = 0;
     bool hasSystemMenu = true;
     std::vector<std::pair<unsigned, std::wstring>> systemMenu;  // command 0 is a separator
     std::wstring programName = L"Velmora";
 
+    // A request with no answer left is cancelled.
     std::deque<std::optional<std::wstring>> openFileAnswers;
-    std::vector<OpenFileRequest> openFileRequests;
     std::deque<FolderAnswer> folderAnswers;
+    std::vector<OpenFileRequest> openFileRequests;
     std::vector<std::pair<std::wstring, unsigned>> folderRequests;
     std::vector<FakeMessage> messages;
     std::vector<std::wstring> opened;
@@ -53,7 +61,6 @@ public:
 
     bool iconic = false;
     Size client{0, 0};
-    Size icon{32, 32};
     std::optional<Point> paintedAt;
 
     std::function<int(CDialog&)> onRunModal;
@@ -64,10 +71,10 @@ public:
 
     FakeControl& Control(int id) { return controls[id]; }
 
-    std::wstring ItemText(int id) const override { return Find(id).text; }
+    std::wstring ItemText(int id) const override { return controls[id].text; }
     void SetItemText(int id, std::wstring_view text) override { controls[id].text = text; }
     void EnableItem(int id, bool enable) override { controls[id].enabled = enable; }
-    bool IsChecked(int id) const override { return Find(id).checked; }
+    bool IsChecked(int id) const override { return controls[id].checked; }
     void SetChecked(int id, bool checked) override { controls[id].checked = checked; }
     void AddListEntry(int id, std::wstring_view text) override { controls[id].entries.emplace_back(text); }
     void SelectListEntry(int id, int index) override { controls[id].selected = index; }
@@ -113,7 +120,7 @@ public:
 
     bool IsIconic() const override { return iconic; }
     Size ClientSize() const override { return client; }
-    Size IconSize() const override { return icon; }
+    Size IconSize() const override { return {32, 32}; }
     void PaintIcon(Point origin) override { paintedAt = origin; }
 
     int RunModal(CDialog& dialog) override
@@ -130,13 +137,6 @@ public:
     }
 
 private:
-    const FakeControl& Find(int id) const
-    {
-        static const FakeControl kMissing;
-        const auto found = controls.find(id);
-        return found == controls.end() ? kMissing : found->second;
-    }
-
     template <class T>
     static T Next(std::deque<T>& answers, T fallback)
     {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -22,103 +23,82 @@ BOOL CALLBACK CollectNumber(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list)
     return TRUE;
 }
 
+// The shipped executable, mapped once as an image resource: its resources and headers can be read,
+// but none of its code runs.
 class BuiltExe : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_path = TestFolder() + L"Velmora.exe";
-        s_module = ::LoadLibraryExW(s_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        s_module = ::LoadLibraryExW(Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     }
     static void TearDownTestSuite() { ::FreeLibrary(s_module); }
 
+    static std::wstring Path() { return TestFolder() + L"Velmora.exe"; }
     static std::string Resource(LPCWSTR type, int id)
     {
         const HRSRC found = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), type);
-        if (!found)
-            return {};
-        const auto* data = static_cast<const char*>(::LockResource(::LoadResource(s_module, found)));
-        return std::string(data, ::SizeofResource(s_module, found));
+        const auto* data = found ? static_cast<const char*>(::LockResource(::LoadResource(s_module, found))) : "";
+        return std::string(data, found ? ::SizeofResource(s_module, found) : 0);
     }
 
-    static std::vector<WORD> Languages(LPCWSTR type, int id)
-    {
-        std::vector<WORD> languages;
-        ::EnumResourceLanguagesW(s_module, type, MAKEINTRESOURCEW(id), CollectLanguage,
-                                 reinterpret_cast<LONG_PTR>(&languages));
-        return languages;
-    }
-
-    static std::wstring s_path;
     static HMODULE s_module;
 };
 
-std::wstring BuiltExe::s_path;
 HMODULE BuiltExe::s_module = nullptr;
 
 TEST_F(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
 {
-    PeFacts facts{};
-    ASSERT_TRUE(ReadPeFacts(s_path, facts));
-    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT;
-    EXPECT_EQ(facts.dllCharacteristics & aslr, aslr);
-    if (sizeof(void*) == 8) {
-        EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_AMD64);
-        EXPECT_TRUE(facts.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA);
-    } else {
-        EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_I386);
-    }
+    const IMAGE_NT_HEADERS* nt = NtHeadersOf(s_module);
+    ASSERT_NE(nt, nullptr);
+    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
+                      (sizeof(void*) == 8 ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
+    EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & aslr, aslr);
+    EXPECT_EQ(nt->FileHeader.Machine,
+              sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
 
-    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",
-                                             "kernel32.dll", "msvcrt.dll",   "ole32.dll",    "shell32.dll",
-                                             "user32.dll"};
-    ASSERT_FALSE(facts.imports.empty());
-    for (std::string name : facts.imports) {
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll",
+                                             "gdi32.dll",    "kernel32.dll", "msvcrt.dll",
+                                             "ole32.dll",    "shell32.dll",  "user32.dll"};
+    const std::vector<std::string> imports = ImportedDlls(s_module);
+    EXPECT_FALSE(imports.empty());
+    for (std::string name : imports) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
     }
 }
 
 TEST_F(BuiltExe, CarriesTheVersionBlock)
 {
-    const DWORD size = ::GetFileVersionInfoSizeW(s_path.c_str(), nullptr);
-    ASSERT_GT(size, 0u);
-    std::vector<BYTE> block(size);
-    ASSERT_TRUE(::GetFileVersionInfoW(s_path.c_str(), 0, size, block.data()));
-
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
-    EXPECT_EQ(fixed->dwFileFlags, 0u);
-    EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
-
-    WORD* translation = nullptr;
-    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                                 &length));
-    ASSERT_EQ(length, 4u);
+    std::vector<BYTE> block(::GetFileVersionInfoSizeW(Path().c_str(), nullptr));
+    ASSERT_TRUE(::GetFileVersionInfoW(Path().c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    const auto value = [&](const std::wstring& path) -> const void* {
+        void* found = nullptr;
+        UINT length = 0;
+        return ::VerQueryValueW(block.data(), path.c_str(), &found, &length) && length ? found : nullptr;
+    };
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ((std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                                  fixed->dwProductVersionLS, fixed->dwFileOS, fixed->dwFileType}),
+              (std::vector<DWORD>{0x10000, 1, 0x10000, 1, VOS__WINDOWS32, VFT_APP}));
+    const auto* translation = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
+    ASSERT_NE(translation, nullptr);
     EXPECT_EQ(translation[0], 0x0409);
     EXPECT_EQ(translation[1], 1252);
 
-    const auto value = [&](const wchar_t* name) {
-        wchar_t* text = nullptr;
-        UINT chars = 0;
-        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904e4\\") + name;
-        if (!::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &chars))
-            return std::wstring(L"<missing>");
-        return std::wstring(text);
+    const auto text = [&](const wchar_t* name) {
+        const auto* found =
+            static_cast<const wchar_t*>(value(std::wstring(L"\\StringFileInfo\\040904e4\\") + name));
+        return std::wstring(found ? found : L"<missing>");
     };
-    EXPECT_EQ(value(L"FileVersion"), L"1.6.0.0");
-    EXPECT_EQ(value(L"ProductVersion"), L"1.6.0.0");
-    EXPECT_EQ(value(L"InternalName"), L"Velmora.exe");
-    EXPECT_EQ(value(L"OriginalFilename"), L"Velmora.exe");
+    EXPECT_EQ(text(L"FileVersion"), L"1.6.0.0");
+    EXPECT_EQ(text(L"ProductVersion"), L"1.6.0.0");
+    EXPECT_EQ(text(L"InternalName"), L"Velmora.exe");
+    EXPECT_EQ(text(L"OriginalFilename"), L"Velmora.exe");
     for (const wchar_t* maker : {L"CompanyName", L"LegalCopyright", L"ProductName"})
-        EXPECT_NE(value(maker).find(L"Morvane"), std::wstring::npos) << maker;
-    EXPECT_NE(value(L"FileDescription").find(L"surveillance recovery software"), std::wstring::npos);
+        EXPECT_NE(text(maker).find(L"Morvane"), std::wstring::npos) << maker;
+    EXPECT_NE(text(L"FileDescription").find(L"surveillance recovery software"), std::wstring::npos);
 }
 
 TEST_F(BuiltExe, CarriesTheIconAndBothPictures)
@@ -153,24 +133,23 @@ TEST_F(BuiltExe, CarriesTheIconAndBothPictures)
 TEST_F(BuiltExe, KeepsEachResourceInItsLanguageAndOneString)
 {
     const WORD chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
-    const std::vector<WORD> onlyChinese = {chinese};
-    EXPECT_EQ(Languages(RT_DIALOG, IDD_VELMORA_DIALOG), onlyChinese);
-    EXPECT_EQ(Languages(RT_DIALOG, IDD_ABOUTBOX), onlyChinese);
-    EXPECT_EQ(Languages(RT_GROUP_ICON, IDI_MAINFRAME), onlyChinese);
-    EXPECT_EQ(Languages(RT_BITMAP, IDB_BANNER), onlyChinese);
-    EXPECT_EQ(Languages(RT_BITMAP, IDB_LOGO), onlyChinese);
-    EXPECT_EQ(Languages(RT_STRING, IDS_ABOUTBOX / 16 + 1), onlyChinese);
-    EXPECT_EQ(Languages(RT_MANIFEST, 1), std::vector<WORD>{MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)});
+    const std::tuple<LPCWSTR, int, WORD> expected[] = {
+        {RT_DIALOG, IDD_VELMORA_DIALOG, chinese}, {RT_DIALOG, IDD_ABOUTBOX, chinese},
+        {RT_GROUP_ICON, IDI_MAINFRAME, chinese},  {RT_BITMAP, IDB_BANNER, chinese},
+        {RT_BITMAP, IDB_LOGO, chinese},           {RT_STRING, IDS_ABOUTBOX / 16 + 1, chinese},
+        {RT_MANIFEST, 1, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)}};
+    for (const auto& [type, id, language] : expected) {
+        std::vector<WORD> languages;
+        ::EnumResourceLanguagesW(s_module, type, MAKEINTRESOURCEW(id), CollectLanguage,
+                                 reinterpret_cast<LONG_PTR>(&languages));
+        EXPECT_EQ(languages, std::vector<WORD>{language}) << id;
+    }
 
-    // A string block holds sixteen counted strings; only the About entry's may have any text.
-    const std::string strings = Resource(RT_STRING, IDS_ABOUTBOX / 16 + 1);
-    const auto* units = reinterpret_cast<const wchar_t*>(strings.data());
-    size_t at = 0;
-    for (int slot = 0; slot < 16; ++slot) {
-        const size_t length = units[at];
-        const std::wstring text(units + at + 1, length);
-        at += 1 + length;
-        EXPECT_EQ(text, slot == IDS_ABOUTBOX % 16 ? L"&关于Velmora..." : L"") << slot;
+    // Strings are stored in blocks of sixteen; the About entry's is the only block and holds nothing else.
+    for (UINT id = IDS_ABOUTBOX / 16 * 16; id < IDS_ABOUTBOX / 16 * 16 + 16; ++id) {
+        wchar_t text[64] = {};
+        ::LoadStringW(s_module, id, text, 64);
+        EXPECT_STREQ(text, id == IDS_ABOUTBOX ? L"&关于Velmora..." : L"") << id;
     }
     std::vector<int> blocks;
     ::EnumResourceNamesW(s_module, RT_STRING, CollectNumber, reinterpret_cast<LONG_PTR>(&blocks));
@@ -181,7 +160,8 @@ TEST_F(BuiltExe, ManifestAsksForNoThemeNoElevationAndNoRuntimeAssembly)
 {
     const std::string manifest = Resource(RT_MANIFEST, 1);
     ASSERT_FALSE(manifest.empty());
-    const char* architecture = sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
+    const char* architecture =
+        sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
     EXPECT_NE(manifest.find(architecture), std::string::npos);
     for (const char* absent : {"Common-Controls", "requestedExecutionLevel", "dependency", "VC80", "MFC"})
         EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;

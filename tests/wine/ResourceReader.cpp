@@ -2,69 +2,50 @@
 #include "tests/wine/ResourceReader.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-class CCursor {
-public:
-    CCursor(const BYTE* data, size_t size) : m_data(data), m_end(data + size) {}
+// Reads the fields of a resource one after another; past its end it reads zeros, and the caller
+// sees the overrun in the position.
+struct CReader {
+    const BYTE* at;
+    const BYTE* end;
 
     template <class T>
     T Read()
     {
         T value{};
-        if (m_data + sizeof(T) <= m_end)
-            std::memcpy(&value, m_data, sizeof(T));
-        m_data += sizeof(T);
+        if (at + sizeof(T) <= end)
+            std::memcpy(&value, at, sizeof(T));
+        at += sizeof(T);
         return value;
     }
 
-    std::wstring String()
+    std::wstring Text()
     {
         std::wstring text;
-        for (WORD c = Read<WORD>(); c != 0 && m_data <= m_end; c = Read<WORD>())
+        for (WORD c; at < end && (c = Read<WORD>()) != 0;)
             text.push_back(static_cast<wchar_t>(c));
         return text;
     }
 
-    // A name or a number: 0xFFFF announces a number.
+    // A name, or after 0xFFFF a number, which comes back as "#number".
     std::wstring NameOrNumber()
     {
-        const WORD first = Read<WORD>();
-        if (first == 0)
-            return {};
-        if (first == 0xFFFF)
-            return L"#" + std::to_wstring(Read<WORD>());
-        m_data -= sizeof(WORD);
-        return String();
+        if (at + 2 > end || at[0] != 0xFF || at[1] != 0xFF)
+            return Text();
+        at += 2;
+        return L"#" + std::to_wstring(Read<WORD>());
     }
-
-    void AlignTo(size_t boundary, const BYTE* start)
-    {
-        const size_t offset = static_cast<size_t>(m_data - start);
-        m_data += (boundary - offset % boundary) % boundary;
-    }
-
-    void Skip(size_t bytes) { m_data += bytes; }
-    bool Overran() const { return m_data > m_end; }
-
-private:
-    const BYTE* m_data;
-    const BYTE* m_end;
 };
 
+// The predefined control classes are stored as the numbers 0x80 to 0x85.
 std::wstring ClassName(const std::wstring& raw)
 {
-    static const struct {
-        const wchar_t* number;
-        const wchar_t* name;
-    } kAtoms[] = {{L"#128", L"Button"}, {L"#129", L"Edit"},      {L"#130", L"Static"},
-                  {L"#131", L"ListBox"}, {L"#132", L"ScrollBar"}, {L"#133", L"ComboBox"}};
-    for (const auto& atom : kAtoms) {
-        if (raw == atom.number)
-            return atom.name;
+    static const wchar_t* const kNames[] = {L"Button", L"Edit", L"Static", L"ListBox", L"ScrollBar", L"ComboBox"};
+    for (int i = 0; i < 6; ++i) {
+        if (raw == L"#" + std::to_wstring(0x80 + i))
+            return kNames[i];
     }
     return raw;
 }
@@ -82,106 +63,69 @@ std::wstring TestFolder()
 
 bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result)
 {
-    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
-    const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
-    if (!loaded)
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
+    const auto* start = found ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, found))) : nullptr;
+    if (!start)
         return false;
-    const auto* start = static_cast<const BYTE*>(::LockResource(loaded));
-    CCursor cursor(start, ::SizeofResource(module, found));
-
-    if (cursor.Read<WORD>() != 1 || cursor.Read<WORD>() != 0xFFFF)
+    CReader in{start, start + ::SizeofResource(module, found)};
+    if (in.Read<WORD>() != 1 || in.Read<WORD>() != 0xFFFF)
         return false;
-    cursor.Read<DWORD>();  // help id
-    result.exStyle = cursor.Read<DWORD>();
-    result.style = cursor.Read<DWORD>();
-    const WORD count = cursor.Read<WORD>();
-    result.x = cursor.Read<short>();
-    result.y = cursor.Read<short>();
-    result.cx = cursor.Read<short>();
-    result.cy = cursor.Read<short>();
-    cursor.NameOrNumber();  // menu
-    cursor.NameOrNumber();  // class
-    result.caption = cursor.String();
-    result.pointSize = cursor.Read<WORD>();
-    result.weight = cursor.Read<WORD>();
-    result.italic = cursor.Read<BYTE>();
-    result.charset = cursor.Read<BYTE>();
-    result.typeface = cursor.String();
+    in.Read<DWORD>();  // help id
+    result.exStyle = in.Read<DWORD>();
+    result.style = in.Read<DWORD>();
+    const WORD count = in.Read<WORD>();
+    result.x = in.Read<short>();
+    result.y = in.Read<short>();
+    result.cx = in.Read<short>();
+    result.cy = in.Read<short>();
+    in.NameOrNumber();  // menu
+    in.NameOrNumber();  // window class
+    result.caption = in.Text();
+    result.pointSize = in.Read<WORD>();
+    in.Read<DWORD>();  // weight, italic flag, character set
+    result.typeface = in.Text();
 
     result.items.clear();
     for (WORD i = 0; i < count; ++i) {
-        cursor.AlignTo(4, start);
+        in.at = start + (in.at - start + 3) / 4 * 4;
         TemplateItem item{};
-        cursor.Read<DWORD>();  // help id
-        item.exStyle = cursor.Read<DWORD>();
-        item.style = cursor.Read<DWORD>();
-        item.x = cursor.Read<short>();
-        item.y = cursor.Read<short>();
-        item.cx = cursor.Read<short>();
-        item.cy = cursor.Read<short>();
-        item.id = static_cast<int>(cursor.Read<DWORD>());
-        item.className = ClassName(cursor.NameOrNumber());
-        item.text = cursor.NameOrNumber();
-        cursor.Skip(cursor.Read<WORD>());
+        in.Read<DWORD>();  // help id
+        item.exStyle = in.Read<DWORD>();
+        item.style = in.Read<DWORD>();
+        item.x = in.Read<short>();
+        item.y = in.Read<short>();
+        item.cx = in.Read<short>();
+        item.cy = in.Read<short>();
+        item.id = static_cast<int>(in.Read<DWORD>());
+        item.className = ClassName(in.NameOrNumber());
+        item.text = in.NameOrNumber();
+        in.at += in.Read<WORD>();  // creation data
         result.items.push_back(item);
     }
-    return !cursor.Overran();
+    return in.at <= in.end;
 }
 
-bool ReadPeFacts(const std::wstring& path, PeFacts& result)
+const IMAGE_NT_HEADERS* NtHeadersOf(HMODULE image)
 {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.size() < sizeof(IMAGE_DOS_HEADER))
-        return false;
-    const auto* base = reinterpret_cast<const BYTE*>(bytes.data());
-    IMAGE_DOS_HEADER dos;
-    std::memcpy(&dos, base, sizeof dos);
-    const size_t nt = static_cast<size_t>(dos.e_lfanew);
-    if (nt + sizeof(IMAGE_NT_HEADERS64) > bytes.size())
-        return false;
+    // The loader marks a module loaded as a resource in the low bits of its handle.
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (!base || dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return nullptr;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
+}
 
-    IMAGE_FILE_HEADER header;
-    std::memcpy(&header, base + nt + sizeof(DWORD), sizeof header);
-    const size_t optional = nt + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER);
-    WORD magic = 0;
-    std::memcpy(&magic, base + optional, sizeof magic);
-    IMAGE_DATA_DIRECTORY imports{};
-    if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-        IMAGE_OPTIONAL_HEADER64 opt;
-        std::memcpy(&opt, base + optional, sizeof opt);
-        result.dllCharacteristics = opt.DllCharacteristics;
-        imports = opt.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    } else {
-        IMAGE_OPTIONAL_HEADER32 opt;
-        std::memcpy(&opt, base + optional, sizeof opt);
-        result.dllCharacteristics = opt.DllCharacteristics;
-        imports = opt.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    }
-    result.machine = header.Machine;
-
-    std::vector<IMAGE_SECTION_HEADER> sections(header.NumberOfSections);
-    std::memcpy(sections.data(), base + optional + header.SizeOfOptionalHeader,
-                sections.size() * sizeof(IMAGE_SECTION_HEADER));
-    const auto fileOffset = [&](DWORD rva) -> size_t {
-        for (const IMAGE_SECTION_HEADER& section : sections) {
-            if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData)
-                return rva - section.VirtualAddress + section.PointerToRawData;
-        }
-        return bytes.size();
-    };
-
-    result.imports.clear();
-    for (size_t at = fileOffset(imports.VirtualAddress); at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= bytes.size();
-         at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        IMAGE_IMPORT_DESCRIPTOR descriptor;
-        std::memcpy(&descriptor, base + at, sizeof descriptor);
-        if (descriptor.Name == 0)
-            break;
-        const size_t name = fileOffset(descriptor.Name);
-        if (name >= bytes.size())
-            return false;
-        result.imports.emplace_back(reinterpret_cast<const char*>(base + name));
-    }
-    return true;
+std::vector<std::string> ImportedDlls(HMODULE image)
+{
+    std::vector<std::string> names;
+    const IMAGE_NT_HEADERS* nt = NtHeadersOf(image);
+    if (!nt)
+        return names;
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
+    const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table); table && entry->Name;
+         ++entry)
+        names.emplace_back(reinterpret_cast<const char*>(base + entry->Name));
+    return names;
 }

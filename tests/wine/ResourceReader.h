@@ -24,9 +24,6 @@ struct DialogTemplate {
     short x, y, cx, cy;
     std::wstring caption;
     WORD pointSize;
-    WORD weight;
-    BYTE italic;
-    BYTE charset;
     std::wstring typeface;
     std::vector<TemplateItem> items;
 };
@@ -34,10 +31,8 @@ struct DialogTemplate {
 // False when the resource is missing or is not an extended template.
 bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result);
 
-struct PeFacts {
-    WORD machine;
-    WORD dllCharacteristics;
-    std::vector<std::string> imports;
-};
-
-bool ReadPeFacts(const std::wstring& path, PeFacts& result);
+// The headers of a module loaded with LOAD_LIBRARY_AS_IMAGE_RESOURCE. That maps it as an image, so
+// every address inside it is an offset from its base.
+const IMAGE_NT_HEADERS* NtHeadersOf(HMODULE image);
+// The DLLs the module's import table names.
+std::vector<std::string> ImportedDlls(HMODULE image);
