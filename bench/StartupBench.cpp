@@ -1,4 +1,4 @@
-// Measures the time from process start until the form is visible and idle, for two programs in turn.
+// Measures the time from process start until the form is visible and idle, for several programs in turn.
 #include <windows.h>
 
 #include <algorithm>
@@ -74,48 +74,58 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+std::wstring BaseName(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
 
-// Usage: startup_bench <program> <baseline> [rounds]
+// Usage: startup_bench <rounds> <program> <yardstick>...
+// Prints each one's median and the program's ratio to each yardstick.
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: startup_bench <program> <baseline> [rounds]\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: startup_bench <rounds> <program> <yardstick>...\n");
         return 2;
     }
-    const std::wstring program = argv[1];
-    const std::wstring baseline = argv[2];
-    const int rounds = argc > 3 ? std::max(1, static_cast<int>(std::wcstol(argv[3], nullptr, 10))) : 21;
+    const int rounds = std::max(1, static_cast<int>(std::wcstol(argv[1], nullptr, 10)));
+    const std::vector<std::wstring> exes(argv + 2, argv + argc);
 
     // One unmeasured start each warms the file cache and the Wine server.
-    TimeStart(program);
-    TimeStart(baseline);
+    for (const std::wstring& exe : exes)
+        TimeStart(exe);
 
-    std::vector<double> programTimes;
-    std::vector<double> baselineTimes;
+    std::vector<std::vector<double>> times(exes.size());
     for (int round = 0; round < rounds; ++round) {
-        // Alternating the order keeps either program from always starting second.
-        const bool programFirst = round % 2 == 0;
-        for (int turn = 0; turn < 2; ++turn) {
-            const bool isProgram = (turn == 0) == programFirst;
-            const double ms = TimeStart(isProgram ? program : baseline);
+        // Rotating the order keeps any one program from always starting right after another.
+        for (size_t turn = 0; turn < exes.size(); ++turn) {
+            const size_t which = (turn + static_cast<size_t>(round)) % exes.size();
+            const double ms = TimeStart(exes[which]);
             if (ms < 0) {
-                std::fprintf(stderr, "a start failed in round %d\n", round);
+                std::fprintf(stderr, "%s did not show its window in round %d\n", Narrow(exes[which]).c_str(), round);
                 return 1;
             }
-            (isProgram ? programTimes : baselineTimes).push_back(ms);
+            times[which].push_back(ms);
         }
     }
 
-    const double programMedian = Median(programTimes);
-    const double baselineMedian = Median(baselineTimes);
-    std::printf("rounds:                 %d\n", rounds);
-    std::printf("Velmora.exe median:     %.1f ms (min %.1f, max %.1f)\n", programMedian,
-                *std::min_element(programTimes.begin(), programTimes.end()),
-                *std::max_element(programTimes.begin(), programTimes.end()));
-    std::printf("EmptyDlg.exe median:    %.1f ms (min %.1f, max %.1f)\n", baselineMedian,
-                *std::min_element(baselineTimes.begin(), baselineTimes.end()),
-                *std::max_element(baselineTimes.begin(), baselineTimes.end()));
-    std::printf("ratio:                  %.3f (target: at most 1.10)\n", programMedian / baselineMedian);
+    std::printf("rounds: %d (start until the window is visible and answers)\n", rounds);
+    std::vector<double> medians;
+    for (size_t i = 0; i < exes.size(); ++i) {
+        medians.push_back(Median(times[i]));
+        std::printf("%-14s median %7.1f ms  (min %.1f, max %.1f)\n", Narrow(BaseName(exes[i])).c_str(), medians[i],
+                    *std::min_element(times[i].begin(), times[i].end()),
+                    *std::max_element(times[i].begin(), times[i].end()));
+    }
+    for (size_t i = 1; i < exes.size(); ++i)
+        std::printf("ratio %s / %s: %.3f\n", Narrow(BaseName(exes[0])).c_str(), Narrow(BaseName(exes[i])).c_str(),
+                    medians[0] / medians[i]);
     return 0;
 }
