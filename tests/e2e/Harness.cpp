@@ -62,15 +62,6 @@ const wchar_t* const kProtocolKeys[] = {L"Software\\Classes\\http\\shell\\open\\
 
 }  // namespace
 
-std::wstring BuildFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder;
-}
-
 std::wstring ProgramPath()
 {
     return BuildFolder() + L"Velmora.exe";

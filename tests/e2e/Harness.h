@@ -1,6 +1,8 @@
 // Drives the real program from outside its process, the way a user would.
 #pragma once
 
+#include "tests/BuildFolder.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,8 +10,6 @@
 #include <string>
 #include <vector>
 
-// The folder the tests run from; the program and the stand-in browser are built beside them.
-std::wstring BuildFolder();
 std::wstring ProgramPath();
 
 // One running copy of the program. Whatever is still running when it goes is ended.

@@ -33,7 +33,7 @@ protected:
     }
     static void TearDownTestSuite() { ::FreeLibrary(s_module); }
 
-    static std::wstring Path() { return TestFolder() + L"Velmora.exe"; }
+    static std::wstring Path() { return BuildFolder() + L"Velmora.exe"; }
     static std::string Resource(LPCWSTR type, int id)
     {
         const HRSRC found = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), type);

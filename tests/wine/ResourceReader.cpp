@@ -52,15 +52,6 @@ std::wstring ClassName(const std::wstring& raw)
 
 }  // namespace
 
-std::wstring TestFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder;
-}
-
 bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result)
 {
     const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);

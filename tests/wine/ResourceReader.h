@@ -1,13 +1,12 @@
 // Reads the program's resources and executable headers the way the loader sees them.
 #pragma once
 
+#include "tests/BuildFolder.h"
+
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-// The folder of the running test; the program is built beside it.
-std::wstring TestFolder();
 
 struct TemplateItem {
     DWORD style;
