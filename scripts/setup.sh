@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12. Safe to run again.
+# With the argument "art", also what res/art/render.sh needs to redraw the images.
 set -euo pipefail
 
 pkgs=(build-essential cmake ninja-build googletest
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales)
+[ "${1:-}" = art ] && pkgs+=(librsvg2-bin)
 
 missing=()
 for p in "${pkgs[@]}"; do
