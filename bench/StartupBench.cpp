@@ -42,8 +42,8 @@ double TimeStart(const std::wstring& exe)
     PROCESS_INFORMATION process{};
     LARGE_INTEGER begin;
     ::QueryPerformanceCounter(&begin);
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
         return -1;
     ::WaitForInputIdle(process.hProcess, 30000);
     Found found{process.dwProcessId, nullptr};
@@ -53,8 +53,8 @@ double TimeStart(const std::wstring& exe)
             ::Sleep(1);
     }
     DWORD_PTR ignored = 0;
-    const bool answered = found.window && ::SendMessageTimeoutW(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000,
-                                                                &ignored) != 0;
+    const bool answered =
+        found.window && ::SendMessageTimeoutW(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored) != 0;
     LARGE_INTEGER end;
     ::QueryPerformanceCounter(&end);
 
@@ -109,7 +109,8 @@ int wmain(int argc, wchar_t** argv)
             const size_t which = (turn + static_cast<size_t>(round)) % exes.size();
             const double ms = TimeStart(exes[which]);
             if (ms < 0) {
-                std::fprintf(stderr, "%s did not show its window in round %d\n", Narrow(exes[which]).c_str(), round);
+                std::fprintf(stderr, "%s did not show its window in round %d\n", Narrow(exes[which]).c_str(),
+                             round);
                 return 1;
             }
             times[which].push_back(ms);
@@ -120,12 +121,12 @@ int wmain(int argc, wchar_t** argv)
     std::vector<double> medians;
     for (size_t i = 0; i < exes.size(); ++i) {
         medians.push_back(Median(times[i]));
-        std::printf("%-14s median %7.1f ms  (min %.1f, max %.1f)\n", Narrow(BaseName(exes[i])).c_str(), medians[i],
-                    *std::min_element(times[i].begin(), times[i].end()),
+        std::printf("%-14s median %7.1f ms  (min %.1f, max %.1f)\n", Narrow(BaseName(exes[i])).c_str(),
+                    medians[i], *std::min_element(times[i].begin(), times[i].end()),
                     *std::max_element(times[i].begin(), times[i].end()));
     }
     for (size_t i = 1; i < exes.size(); ++i)
-        std::printf("ratio %s / %s: %.3f\n", Narrow(BaseName(exes[0])).c_str(), Narrow(BaseName(exes[i])).c_str(),
-                    medians[0] / medians[i]);
+        std::printf("ratio %s / %s: %.3f\n", Narrow(BaseName(exes[0])).c_str(),
+                    Narrow(BaseName(exes[i])).c_str(), medians[0] / medians[i]);
     return 0;
 }

@@ -59,8 +59,8 @@ bool CMyStaticLink::Attach(HWND control)
     // Without the notify style a static control is transparent to the mouse.
     ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);
     ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    m_savedProcedure = ::SetWindowLongPtrW(control, GWLP_WNDPROC,
-                                           reinterpret_cast<LONG_PTR>(CLinkProcedure::Procedure));
+    m_savedProcedure =
+        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CLinkProcedure::Procedure));
 
     const auto parentFont = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(control), WM_GETFONT, 0, 0));
     m_window = control;

@@ -37,7 +37,10 @@ struct Point {
 
 // Red in the low byte, then green, then blue: the platform's COLORREF layout.
 using Colour = std::uint32_t;
-constexpr Colour Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
+constexpr Colour Rgb(unsigned r, unsigned g, unsigned b)
+{
+    return r | (g << 8) | (b << 16);
+}
 
 // How a control's text is drawn when it asks its parent for colours.
 struct TextStyle {
@@ -52,7 +55,7 @@ struct OpenFileRequest {
 };
 
 enum class FolderOutcome {
-    Chosen,            // path holds what the shell converted, possibly empty
+    Chosen,  // path holds what the shell converted, possibly empty
     Cancelled,
     NoAllocator,       // the shell allocator could not be had; no browser was shown
     ConversionFailed,  // the chosen item has no file-system path

@@ -8,9 +8,8 @@ namespace texts {
 constexpr std::wstring_view kInitialOffset = L"0";
 
 constexpr std::wstring_view kDriveNames[] = {
-    L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1", L"\\\\.\\PhysicalDrive2",
-    L"\\\\.\\PhysicalDrive3", L"\\\\.\\PhysicalDrive4", L"\\\\.\\PhysicalDrive5",
-    L"\\\\.\\PhysicalDrive6",
+    L"\\\\.\\PhysicalDrive0", L"\\\\.\\PhysicalDrive1", L"\\\\.\\PhysicalDrive2", L"\\\\.\\PhysicalDrive3",
+    L"\\\\.\\PhysicalDrive4", L"\\\\.\\PhysicalDrive5", L"\\\\.\\PhysicalDrive6",
 };
 
 constexpr std::wstring_view kSourceFilter =
@@ -25,7 +24,6 @@ constexpr std::wstring_view kFolderEmpty = L"Fail   to   get   directory";
 constexpr std::wstring_view kHomePage = L"http://www.morvane.example";
 constexpr std::wstring_view kSoftwareSite = L"http://soft.morvane.example";
 
-constexpr std::wstring_view kContactMessage =
-    L"请联系Morvane软件科技数据中心,010-55501234  13055501234";
+constexpr std::wstring_view kContactMessage = L"请联系Morvane软件科技数据中心,010-55501234  13055501234";
 
 }  // namespace texts

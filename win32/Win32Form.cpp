@@ -15,8 +15,9 @@ static_assert(kBnClicked == BN_CLICKED);
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
 static_assert(kMbOk == MB_OK && kMbIconStop == MB_ICONSTOP);
 static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT && kOfnHideReadOnly == OFN_HIDEREADONLY);
-static_assert(kBifReturnOnlyFsDirs == BIF_RETURNONLYFSDIRS && kBifReturnFsAncestors == BIF_RETURNFSANCESTORS &&
-              kBifEditBox == BIF_EDITBOX && kBifNewDialogStyle == BIF_NEWDIALOGSTYLE);
+static_assert(kBifReturnOnlyFsDirs == BIF_RETURNONLYFSDIRS &&
+              kBifReturnFsAncestors == BIF_RETURNFSANCESTORS && kBifEditBox == BIF_EDITBOX &&
+              kBifNewDialogStyle == BIF_NEWDIALOGSTYLE);
 static_assert(Rgb(1, 2, 3) == RGB(1, 2, 3));
 
 namespace {
@@ -130,8 +131,8 @@ INT_PTR CWin32Form::OnCtlColor(UINT message, HDC dc, HWND control)
     if (!style)
         return FALSE;
     // The default handling sets the default colours as it picks the brush, so it goes first.
-    const LRESULT brush = ::DefWindowProcW(m_hwnd, message, reinterpret_cast<WPARAM>(dc),
-                                           reinterpret_cast<LPARAM>(control));
+    const LRESULT brush =
+        ::DefWindowProcW(m_hwnd, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
     ::SetTextColor(dc, style->text);
     if (style->transparent)
         ::SetBkMode(dc, TRANSPARENT);

@@ -141,7 +141,8 @@ std::wstring Text(HWND window)
 {
     const LRESULT length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied =
+        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(copied));
     return text;
 }
@@ -213,7 +214,8 @@ CBrowserStandIn::CBrowserStandIn()
     for (const wchar_t* key : kProtocolKeys) {
         wchar_t previous[1024] = {};
         DWORD size = sizeof previous;
-        if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, previous, &size) != ERROR_SUCCESS)
+        if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, previous, &size) !=
+            ERROR_SUCCESS)
             previous[0] = L'\0';
         m_previous.emplace_back(key, previous);
         ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ, command.c_str(),

@@ -79,7 +79,8 @@ void AddRegistry(Footprint& footprint, HKEY root, const std::wstring& path)
         const LONG result = ::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &dataSize);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
-        const std::wstring value(reinterpret_cast<const wchar_t*>(data), result == ERROR_SUCCESS ? dataSize / 2 : 0);
+        const std::wstring value(reinterpret_cast<const wchar_t*>(data),
+                                 result == ERROR_SUCCESS ? dataSize / 2 : 0);
         footprint[L"reg:" + path + L"\\@" + name] = std::to_wstring(type) + L":" + value;
     }
     for (DWORD i = 0;; ++i) {
@@ -107,10 +108,12 @@ void AddFiles(Footprint& footprint, const std::wstring& folder, bool recurse = t
         if (name == L"." || name == L"..")
             continue;
         // The low halves of the size and the time are enough to see a write.
-        footprint[L"file:" + path] = isFolder ? L"" : std::to_wstring(found.nFileSizeLow) + L"@" +
-                                                          std::to_wstring(found.ftLastWriteTime.dwLowDateTime);
+        footprint[L"file:" + path] = isFolder ? L""
+                                              : std::to_wstring(found.nFileSizeLow) + L"@" +
+                                                    std::to_wstring(found.ftLastWriteTime.dwLowDateTime);
         // Wine links the profile's Templates folder to the Unix home folder, which is not ours to walk.
-        if (isFolder && recurse && name != L"Templates" && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        if (isFolder && recurse && name != L"Templates" &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             AddFiles(footprint, path);
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
@@ -125,9 +128,9 @@ Footprint TakeFootprint()
     // under AppData and Temp.
     wchar_t profile[MAX_PATH] = {};
     ::GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
-    for (const std::wstring& folder : {std::wstring(profile) + L"\\AppData", std::wstring(profile) + L"\\Temp",
-                                      std::wstring(L"C:\\users\\Public"), std::wstring(L"C:\\ProgramData"),
-                                      std::wstring(L"C:\\windows\\temp")})
+    for (const std::wstring& folder : {std::wstring(profile) + L"\\AppData",
+                                       std::wstring(profile) + L"\\Temp", std::wstring(L"C:\\users\\Public"),
+                                       std::wstring(L"C:\\ProgramData"), std::wstring(L"C:\\windows\\temp")})
         AddFiles(footprint, folder);
     // The folder the program starts in and lives in; below it is the build's own business.
     const std::wstring build = BuildFolder();

@@ -121,8 +121,9 @@ TEST_F(MainForm, SourceFileTakesAnyChosenNameWholeAndCancelKeepsIt)
     EXPECT_EQ(Item(IDC_SOURCE_FILE).text, deep);
 
     const OpenFileRequest& request = form.openFileRequests.at(0);
-    EXPECT_EQ(request.filter,
-              L"Vmdk Files (*.vmdk)|*.vmdk|IMG Files (*.img)|*.img|DSK Files (*.dsk)|*.dsk|All Files (*.*)|*.*||");
+    EXPECT_EQ(
+        request.filter,
+        L"Vmdk Files (*.vmdk)|*.vmdk|IMG Files (*.img)|*.img|DSK Files (*.dsk)|*.dsk|All Files (*.*)|*.*||");
     EXPECT_EQ(request.defaultExtension, L"vmdk");
     EXPECT_EQ(request.flags, kOfnHideReadOnly | kOfnOverwritePrompt);
     EXPECT_TRUE(form.messages.empty());
@@ -189,7 +190,7 @@ TEST_F(MainForm, ScanAndSaveEachOpenTheHomePageThenShowTheContactMessageAndStopD
     for (int id : {IDC_SCAN, IDC_SCAN, IDC_SAVE, IDC_SAVE})
         EXPECT_TRUE(Click(id));
     EXPECT_EQ(form.events, (std::vector<std::string>{"open", "message", "open", "message", "open", "message",
-                                                      "open", "message"}));
+                                                     "open", "message"}));
     EXPECT_EQ(form.opened, std::vector<std::wstring>(4, L"http://www.morvane.example/"));
     for (const FakeMessage& message : form.messages) {
         EXPECT_EQ(message.text, L"请联系Morvane软件科技数据中心,010-55501234  13055501234");

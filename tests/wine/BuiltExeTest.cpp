@@ -29,7 +29,8 @@ class BuiltExe : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_module = ::LoadLibraryExW(Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        s_module = ::LoadLibraryExW(Path().c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     }
     static void TearDownTestSuite() { ::FreeLibrary(s_module); }
 
@@ -37,7 +38,8 @@ protected:
     static std::string Resource(LPCWSTR type, int id)
     {
         const HRSRC found = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), type);
-        const auto* data = found ? static_cast<const char*>(::LockResource(::LoadResource(s_module, found))) : "";
+        const auto* data =
+            found ? static_cast<const char*>(::LockResource(::LoadResource(s_module, found))) : "";
         return std::string(data, found ? ::SizeofResource(s_module, found) : 0);
     }
 
@@ -134,9 +136,12 @@ TEST_F(BuiltExe, KeepsEachResourceInItsLanguageAndOneString)
 {
     const WORD chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
     const std::tuple<LPCWSTR, int, WORD> expected[] = {
-        {RT_DIALOG, IDD_VELMORA_DIALOG, chinese}, {RT_DIALOG, IDD_ABOUTBOX, chinese},
-        {RT_GROUP_ICON, IDI_MAINFRAME, chinese},  {RT_BITMAP, IDB_BANNER, chinese},
-        {RT_BITMAP, IDB_LOGO, chinese},           {RT_STRING, IDS_ABOUTBOX / 16 + 1, chinese},
+        {RT_DIALOG, IDD_VELMORA_DIALOG, chinese},
+        {RT_DIALOG, IDD_ABOUTBOX, chinese},
+        {RT_GROUP_ICON, IDI_MAINFRAME, chinese},
+        {RT_BITMAP, IDB_BANNER, chinese},
+        {RT_BITMAP, IDB_LOGO, chinese},
+        {RT_STRING, IDS_ABOUTBOX / 16 + 1, chinese},
         {RT_MANIFEST, 1, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)}};
     for (const auto& [type, id, language] : expected) {
         std::vector<WORD> languages;

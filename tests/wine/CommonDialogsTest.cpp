@@ -19,8 +19,8 @@ protected:
         m_folder = std::wstring(temp) + L"velmora-dialogs-" + std::to_wstring(::GetCurrentProcessId());
         // ASCII names only: under the C locale Wine cannot put other characters into a Unix file name.
         std::filesystem::create_directories(m_folder + L"\\recordings\\cam 1", m_error);
-        ::CloseHandle(::CreateFileW((m_folder + L"\\scan.vmdk").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    0, nullptr));
+        ::CloseHandle(::CreateFileW((m_folder + L"\\scan.vmdk").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
     }
     void TearDown() override
     {

@@ -42,7 +42,8 @@ struct CReader {
 // The predefined control classes are stored as the numbers 0x80 to 0x85.
 std::wstring ClassName(const std::wstring& raw)
 {
-    static const wchar_t* const kNames[] = {L"Button", L"Edit", L"Static", L"ListBox", L"ScrollBar", L"ComboBox"};
+    static const wchar_t* const kNames[] = {L"Button",  L"Edit",      L"Static",
+                                            L"ListBox", L"ScrollBar", L"ComboBox"};
     for (int i = 0; i < 6; ++i) {
         if (raw == L"#" + std::to_wstring(0x80 + i))
             return kNames[i];
@@ -55,7 +56,8 @@ std::wstring ClassName(const std::wstring& raw)
 bool ReadDialogTemplate(HMODULE module, int id, DialogTemplate& result)
 {
     const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
-    const auto* start = found ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, found))) : nullptr;
+    const auto* start =
+        found ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, found))) : nullptr;
     if (!start)
         return false;
     CReader in{start, start + ::SizeofResource(module, found)};
