@@ -5,7 +5,7 @@ set -euo pipefail
 
 pkgs=(build-essential cmake ninja-build googletest
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-      wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales)
+      wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales clang-format)
 [ "${1:-}" = art ] && pkgs+=(librsvg2-bin)
 
 missing=()

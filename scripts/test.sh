@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+scripts/check-format.sh
 scripts/build.sh
 . scripts/wine-env.sh
 # Tests never borrow the user's screen: windows pop up on a private virtual display.
