@@ -1,0 +1,54 @@
+// The delay-loaded system DLLs: where they are loaded from, and what happens when one cannot be.
+#include "dialogs/Texts.h"
+#include "win32/Win32Form.h"
+
+#include <windows.h>
+// Needs the types of <windows.h>.
+#include <delayimp.h>
+
+#include <string>
+
+namespace {
+
+// Loads the DLL from the system folder by its full path, so that no copy elsewhere can stand in for
+// it even where the search cannot be restricted (older systems lack SetDefaultDllDirectories).
+// Null leaves the load to the helper itself, whose search wWinMain has restricted where it can.
+FARPROC WINAPI OnDelayLoadNotice(unsigned notice, PDelayLoadInfo info)
+{
+    if (notice != dliNotePreLoadLibrary)
+        return nullptr;
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    // The names come from our own import descriptors and are plain ASCII.
+    const std::string name(info->szDll);
+    const std::wstring path = std::wstring(folder) + L'\\' + std::wstring(name.begin(), name.end());
+    return reinterpret_cast<FARPROC>(::LoadLibraryExW(path.c_str(), nullptr, 0));
+}
+
+// Where the loader would have refused to start the program, the first call into a system DLL that
+// cannot be loaded, or that lacks the function, says which file it is and ends the program. Going on
+// is not an option: the call has no result to give back.
+FARPROC WINAPI OnDelayLoadFailure(unsigned notice, PDelayLoadInfo info)
+{
+    if (notice != dliFailLoadLib && notice != dliFailGetProc)
+        return nullptr;
+    const std::string name(info->szDll);
+    const std::wstring text =
+        std::wstring(texts::kSystemFileMissing) + std::wstring(name.begin(), name.end());
+    ::MessageBoxW(nullptr, text.c_str(), ExecutableBaseName().c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    ::ExitProcess(info->dwLastError ? info->dwLastError : ERROR_MOD_NOT_FOUND);
+}
+
+}  // namespace
+
+// The helper finds the hooks by these names, declared extern "C" by <delayimp.h>. MSVC's header
+// declares them read-only, MinGW's writable.
+#if defined(_MSC_VER)
+#define VELMORA_DELAY_HOOK const
+#else
+#define VELMORA_DELAY_HOOK
+#endif
+VELMORA_DELAY_HOOK PfnDliHook __pfnDliNotifyHook2 = OnDelayLoadNotice;
+VELMORA_DELAY_HOOK PfnDliHook __pfnDliFailureHook2 = OnDelayLoadFailure;
