@@ -7,8 +7,16 @@
 #include <delayimp.h>
 
 #include <string>
+#include <string_view>
 
 namespace {
+
+// The names come from our own import descriptors and are plain ASCII.
+std::wstring DllName(const DelayLoadInfo& info)
+{
+    const std::string_view name(info.szDll);
+    return std::wstring(name.begin(), name.end());
+}
 
 // Loads the DLL from the system folder by its full path, so that no copy elsewhere can stand in for
 // it even where the search cannot be restricted (older systems lack SetDefaultDllDirectories).
@@ -21,22 +29,19 @@ FARPROC WINAPI OnDelayLoadNotice(unsigned notice, PDelayLoadInfo info)
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return nullptr;
-    // The names come from our own import descriptors and are plain ASCII.
-    const std::string name(info->szDll);
-    const std::wstring path = std::wstring(folder) + L'\\' + std::wstring(name.begin(), name.end());
+    const std::wstring path = std::wstring(folder) + L'\\' + DllName(*info);
     return reinterpret_cast<FARPROC>(::LoadLibraryExW(path.c_str(), nullptr, 0));
 }
 
-// Where the loader would have refused to start the program, the first call into a system DLL that
-// cannot be loaded, or that lacks the function, says which file it is and ends the program. Going on
-// is not an option: the call has no result to give back.
+// Imported directly, a missing DLL would have kept the loader from starting the program at all.
+// Delay-loaded, the first call into one that cannot be loaded, or that lacks the function called,
+// names the file and ends the program with the load's error. Going on is not an option: the call has
+// no result to give back.
 FARPROC WINAPI OnDelayLoadFailure(unsigned notice, PDelayLoadInfo info)
 {
     if (notice != dliFailLoadLib && notice != dliFailGetProc)
         return nullptr;
-    const std::string name(info->szDll);
-    const std::wstring text =
-        std::wstring(texts::kSystemFileMissing) + std::wstring(name.begin(), name.end());
+    const std::wstring text = std::wstring(texts::kSystemFileMissing) + DllName(*info);
     ::MessageBoxW(nullptr, text.c_str(), ExecutableBaseName().c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     ::ExitProcess(info->dwLastError ? info->dwLastError : ERROR_MOD_NOT_FOUND);
 }
