@@ -1,5 +1,6 @@
 # Fails the build when the shipped executable outgrows its budget, carries debug information, or links
-# the C++ runtime's exception and terminate machinery after all. Sizes are exact for a given toolchain.
+# the C++ runtime's exception and terminate machinery after all, or the threads library or formatted
+# output that machinery brings. Sizes are exact for a given toolchain.
 # cmake -DEXE=<exe> -DMAP=<linker map> -DOBJDUMP=<objdump> -DMAX_BYTES=<n> -DMAX_TEXT=<n> -P CheckShippedExe.cmake
 file(SIZE "${EXE}" bytes)
 execute_process(COMMAND "${OBJDUMP}" -h "${EXE}" OUTPUT_VARIABLE sections COMMAND_ERROR_IS_FATAL ANY)
@@ -20,7 +21,7 @@ if(sections MATCHES "\\.debug_")
 endif()
 # The linker map begins with every archive member it took, each at the start of a line.
 file(STRINGS "${MAP}" pulled
-  REGEX "^[^ \t].*((libpthread|libgcc_eh)\\.a\\(|libstdc\\+\\+\\.a\\((eh_|functexcept|vterminate|cp-demangle|new_op))")
+  REGEX "^[^ \t].*((libpthread|libgcc_eh)\\.a\\(|libstdc\\+\\+\\.a\\((eh_|functexcept|vterminate|cp-demangle|new_op)|libmingwex\\.a\\(.*(pformat|gdtoa))")
 list(TRANSFORM pulled REPLACE "^.*/" "")
 list(REMOVE_DUPLICATES pulled)
 foreach(member IN LISTS pulled)
