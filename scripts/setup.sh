@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12. Safe to run again.
+# Installs what building, running, testing and packaging need on Debian 12. Safe to run again.
 set -euo pipefail
 
 pkgs=(build-essential cmake ninja-build googletest
