@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the release from the committed tree into dist/: an installer and a portable zip per architecture,
-# and SHA256SUMS. Two runs from one commit give the same bytes wherever the checkout is.
+# Builds the release from the committed tree into dist/ (or the folder named): an installer and a portable
+# zip per architecture, and SHA256SUMS. Two runs from one commit give the same bytes wherever the checkout is.
 # With VELMORA_SIGN_PFX and VELMORA_SIGN_PASSWORD set, the executables are signed before they are packed,
 # then the installers; VELMORA_SIGN_TIMESTAMP names a timestamp server to ask as well.
 set -euo pipefail
@@ -25,9 +25,10 @@ sign() {
     mv "$1.signed" "$1"
 }
 
-work=$PWD/build/package dist=$PWD/dist
-rm -rf "$work" "$dist"
+work=$PWD/build/package dist=$(realpath -m "${1:-dist}")
+rm -rf "$work"
 mkdir -p "$work/src" "$dist"
+rm -f "$dist"/Velmora-* "$dist/SHA256SUMS"
 git archive HEAD | tar -x -C "$work/src"
 cd "$work/src"
 rc_value() { sed -n "s/^ *VALUE \"$1\", \"\(.*\)\"\r*$/\1/p" res/Velmora.rc; }
