@@ -14,12 +14,13 @@ git diff --quiet HEAD || echo "Uncommitted changes are left out: the release is 
 signing=
 if [ -n "${VELMORA_SIGN_PFX:-}" ] && [ -n "${VELMORA_SIGN_PASSWORD:-}" ]; then
     signing=1
+    pfx=$(realpath "$VELMORA_SIGN_PFX")
 else
     echo "No VELMORA_SIGN_PFX and VELMORA_SIGN_PASSWORD: the packages are not signed."
 fi
 sign() {
     [ -n "$signing" ] || return 0
-    osslsigncode sign -pkcs12 "$VELMORA_SIGN_PFX" -readpass <(printf '%s' "$VELMORA_SIGN_PASSWORD") \
+    osslsigncode sign -pkcs12 "$pfx" -readpass <(printf '%s' "$VELMORA_SIGN_PASSWORD") \
         -h sha256 -n "$product" ${VELMORA_SIGN_TIMESTAMP:+-ts "$VELMORA_SIGN_TIMESTAMP"} \
         -in "$1" -out "$1.signed" >/dev/null
     mv "$1.signed" "$1"
