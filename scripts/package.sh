@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release from the committed tree into dist/ (or the folder named): an installer and a portable
-# zip per architecture, and SHA256SUMS. Two runs from one commit give the same bytes wherever the checkout is.
+# zip per architecture, and SHA256SUMS. Unsigned, two runs from one commit give the same bytes wherever the
+# checkout is.
 # With VELMORA_SIGN_PFX and VELMORA_SIGN_PASSWORD set, the executables are signed before they are packed,
 # then the installers; VELMORA_SIGN_TIMESTAMP names a timestamp server to ask as well.
 set -euo pipefail
