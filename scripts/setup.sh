@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12. Safe to run again.
+# Installs what building, running, testing and packaging need on Debian 12. Safe to run again.
 set -euo pipefail
 
 pkgs=(build-essential cmake ninja-build googletest
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-      wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales)
+      wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales
+      wixl msitools osslsigncode zip openssl)
 
 missing=()
 for p in "${pkgs[@]}"; do

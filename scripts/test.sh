@@ -34,6 +34,16 @@ for tree in native i686 x86_64; do
         passed=$((passed + t - f)) failed=$((failed + f))
     fi
 done
+# The release packages, installed and removed as a user would, for each architecture that runs here.
+tier="packages ($(velmora_runnable_trees | sed 's/i686/x86/; s/x86_64/x64/'))"
+echo "== $tier"
+if tests/package/install-test.sh | tee "$log"; then
+    summary+=("$tier: passed")
+else
+    summary+=("$tier: failed")
+    status=1
+fi
+passed=$((passed + $(grep -c '^ok - ' "$log" || true))) failed=$((failed + $(grep -c '^FAIL - ' "$log" || true)))
 rm -f "$log"
 echo "== summary"
 printf '%s\n' "${summary[@]}"
