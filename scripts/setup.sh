@@ -16,7 +16,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     # wine32 is an i386 package: 32-bit programs do not start without it.
     dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
     $SUDO apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 # The tests run the program under an English UTF-8 locale as well as under C.

@@ -23,23 +23,58 @@ BOOL CALLBACK CollectNumber(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list)
     return TRUE;
 }
 
-// The shipped executable, mapped once as an image resource: its resources and headers can be read,
-// but none of its code runs.
+// An executable mapped as an image resource: its resources and headers can be read, but none of its
+// code runs. That works for a 32-bit one from a 64-bit process too.
+HMODULE MapImage(const std::wstring& path)
+{
+    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
+std::string ResourceOf(HMODULE module, LPCWSTR type, LPCWSTR name)
+{
+    const HRSRC found = ::FindResourceW(module, name, type);
+    const auto* data = found ? static_cast<const char*>(::LockResource(::LoadResource(module, found))) : "";
+    return std::string(data, found ? ::SizeofResource(module, found) : 0);
+}
+
+// A machine that runs only 64-bit programs cannot run the 32-bit tree's tests, so the 64-bit tree reads
+// the 32-bit program in their stead when the test script asks it to.
+bool AlsoCheck32BitExe()
+{
+    return sizeof(void*) == 8 && ::GetEnvironmentVariableW(L"VELMORA_CHECK_I686_EXE", nullptr, 0) != 0;
+}
+
+std::wstring Path32() { return BuildFolder() + L"..\\i686\\Velmora.exe"; }
+
+void ExpectHardenedWithSystemImports(HMODULE module, bool is64Bit)
+{
+    const IMAGE_NT_HEADERS* nt = NtHeadersOf(module);
+    ASSERT_NE(nt, nullptr);
+    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
+                      (is64Bit ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
+    EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & aslr, aslr);
+    EXPECT_EQ(nt->FileHeader.Machine, is64Bit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+
+    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll",
+                                             "gdi32.dll",    "kernel32.dll", "msvcrt.dll",
+                                             "ole32.dll",    "shell32.dll",  "user32.dll"};
+    const std::vector<std::string> imports = ImportedDlls(module);
+    EXPECT_FALSE(imports.empty());
+    for (std::string name : imports) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
+    }
+}
+
+// The shipped executable of this tree.
 class BuiltExe : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_module = ::LoadLibraryExW(Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    }
+    static void SetUpTestSuite() { s_module = MapImage(Path()); }
     static void TearDownTestSuite() { ::FreeLibrary(s_module); }
 
     static std::wstring Path() { return BuildFolder() + L"Velmora.exe"; }
-    static std::string Resource(LPCWSTR type, int id)
-    {
-        const HRSRC found = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), type);
-        const auto* data = found ? static_cast<const char*>(::LockResource(::LoadResource(s_module, found))) : "";
-        return std::string(data, found ? ::SizeofResource(s_module, found) : 0);
-    }
+    static std::string Resource(LPCWSTR type, int id) { return ResourceOf(s_module, type, MAKEINTRESOURCEW(id)); }
 
     static HMODULE s_module;
 };
@@ -48,24 +83,40 @@ HMODULE BuiltExe::s_module = nullptr;
 
 TEST_F(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
 {
-    const IMAGE_NT_HEADERS* nt = NtHeadersOf(s_module);
-    ASSERT_NE(nt, nullptr);
-    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
-                      (sizeof(void*) == 8 ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
-    EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & aslr, aslr);
-    EXPECT_EQ(nt->FileHeader.Machine,
-              sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+    ExpectHardenedWithSystemImports(s_module, sizeof(void*) == 8);
+}
 
-    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll",
-                                             "gdi32.dll",    "kernel32.dll", "msvcrt.dll",
-                                             "ole32.dll",    "shell32.dll",  "user32.dll"};
-    const std::vector<std::string> imports = ImportedDlls(s_module);
-    EXPECT_FALSE(imports.empty());
-    for (std::string name : imports) {
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-        EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
+// Both builds compile the same resource script, so a 32-bit program whose resources equal this one's
+// (the manifest's processor aside) passes every resource check made here.
+TEST_F(BuiltExe, The32BitProgramIsHardenedAndCarriesTheSameResources)
+{
+    if (!AlsoCheck32BitExe())
+        GTEST_SKIP() << "the 32-bit tree checks its own program";
+    const HMODULE other = MapImage(Path32());
+    ASSERT_NE(other, nullptr) << "build the i686 tree first";
+    ExpectHardenedWithSystemImports(other, false);
+
+    const std::pair<LPCWSTR, std::vector<int>> resources[] = {
+        {RT_DIALOG, {IDD_VELMORA_DIALOG, IDD_ABOUTBOX}}, {RT_GROUP_ICON, {IDI_MAINFRAME}},
+        {RT_BITMAP, {IDB_BANNER, IDB_LOGO}},            {RT_STRING, {IDS_ABOUTBOX / 16 + 1}},
+        {RT_VERSION, {VS_VERSION_INFO}},                {RT_MANIFEST, {1}}};
+    for (const auto& [type, ids] : resources) {
+        for (int id : ids) {
+            std::string mine = Resource(type, id);
+            const std::string theirs = ResourceOf(other, type, MAKEINTRESOURCEW(id));
+            const size_t processor = mine.find("\"amd64\"");
+            if (type == RT_MANIFEST && processor != std::string::npos)
+                mine.replace(processor, 7, "\"x86\"");
+            EXPECT_FALSE(theirs.empty()) << id;
+            EXPECT_EQ(mine, theirs) << id;
+        }
     }
+    // The icon images the group points at.
+    std::vector<int> icons;
+    ::EnumResourceNamesW(s_module, RT_ICON, CollectNumber, reinterpret_cast<LONG_PTR>(&icons));
+    for (int id : icons)
+        EXPECT_EQ(Resource(RT_ICON, id), ResourceOf(other, RT_ICON, MAKEINTRESOURCEW(id))) << "icon " << id;
+    ::FreeLibrary(other);
 }
 
 TEST_F(BuiltExe, CarriesTheVersionBlock)

@@ -114,7 +114,12 @@ std::vector<std::string> ImportedDlls(HMODULE image)
     if (!nt)
         return names;
     const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(image) & ~ULONG_PTR{3});
-    const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    // A 32-bit image read from a 64-bit process has the shorter optional header of its own kind.
+    const auto* nt32 = reinterpret_cast<const IMAGE_NT_HEADERS32*>(nt);
+    const DWORD table = (nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC
+                             ? nt32->OptionalHeader.DataDirectory
+                             : nt->OptionalHeader.DataDirectory)[IMAGE_DIRECTORY_ENTRY_IMPORT]
+                            .VirtualAddress;
     for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table); table && entry->Name;
          ++entry)
         names.emplace_back(reinterpret_cast<const char*>(base + entry->Name));
