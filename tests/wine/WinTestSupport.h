@@ -1,26 +1,24 @@
-// Helpers for tests on real windows: waiting while pumping, the main form run in-process, painted pixels.
+// Helpers for tests on real windows: waiting while pumping, finding dialogs, and the program's own
+// start-up run in this process.
 #pragma once
 
-#include "dialogs/VelmoraDlg.h"
-#include "win32/Win32Form.h"
+#include "app/VelmoraApp.h"
 
+#include <windows.h>
 #include <objbase.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdint>
+#include <cwchar>
 #include <functional>
-#include <string>
 #include <thread>
-#include <vector>
 
-// Dispatches this thread's messages, if it has any, until done() holds or the time is up; true when it held.
+// Dispatches this thread's messages, if it has any, until done() holds or ten seconds pass.
 template <class Done>
-bool PumpUntil(Done done, DWORD timeoutMs = 15000)
+bool PumpUntil(Done done)
 {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
+    for (const ULONGLONG end = ::GetTickCount64() + 10000;;) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
@@ -28,132 +26,67 @@ bool PumpUntil(Done done, DWORD timeoutMs = 15000)
         }
         if (done())
             return true;
-        if (::GetTickCount() - start > timeoutMs)
+        if (::GetTickCount64() > end)
             return false;
         ::Sleep(10);
     }
 }
 
-// Lets windows that were just created or shown finish their first painting.
-inline void PumpFor(DWORD ms)
+inline BOOL CALLBACK MatchDialog(HWND window, LPARAM search)
 {
-    PumpUntil([] { return false; }, ms);
-}
-
-inline std::wstring WindowText(HWND window)
-{
-    wchar_t text[1024] = {};
-    ::GetWindowTextW(window, text, 1024);
-    return text;
-}
-
-inline std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-inline BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(param);
-    if (::GetWindow(window, GW_OWNER) != search->first || !::IsWindowVisible(window) ||
-        ClassOf(window) != L"#32770")
+    auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(search);
+    wchar_t name[8] = {};
+    ::GetClassNameW(window, name, 8);
+    if (::GetWindow(window, GW_OWNER) != owner || !::IsWindowVisible(window) || std::wcscmp(name, L"#32770") != 0)
         return TRUE;
-    search->second = window;
+    found = window;
     return FALSE;
 }
 
-// The visible dialog the form has opened over itself: a common dialog, a message box or the About box.
-inline HWND OwnedDialog(HWND owner)
+// The visible dialog of the thread with that owner: a common dialog, a message box, the About box, or
+// with no owner the form itself. Waits for it to appear; null when none did.
+inline HWND WaitForDialog(DWORD thread, HWND owner, bool wait = true)
 {
     std::pair<HWND, HWND> search{owner, nullptr};
-    ::EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    const auto find = [&] { return !::EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&search)); };
+    return (wait ? PumpUntil(find) : find()) ? search.second : nullptr;
 }
 
-inline HWND WaitForOwnedDialog(HWND owner)
+inline HWND WaitForDialogOver(HWND form, bool wait = true)
 {
-    HWND found = nullptr;
-    PumpUntil([&] { return (found = OwnedDialog(owner)) != nullptr; });
-    return found;
+    return WaitForDialog(::GetWindowThreadProcessId(form, nullptr), form, wait);
 }
 
-// Posted: a sent click that opens a modal window would not return until that window closed.
-inline void Click(HWND button)
+// Runs the program's start-up on a thread of its own, as the entry point does, and hands its form to user()
+// here; then closes it with the caption's close button. Answers what asking for COM on that thread says
+// afterwards: S_OK when start-up left it as it found it.
+inline HRESULT RunProgram(const std::function<void(HWND form)>& user)
 {
-    ::PostMessageW(button, BM_CLICK, 0, 0);
-}
-
-// Closes a dialog with one of its buttons and waits until it is gone.
-inline bool Press(HWND dialog, int button)
-{
-    Click(::GetDlgItem(dialog, button));
-    return PumpUntil([&] { return !::IsWindow(dialog); });
-}
-
-class CHostedForm : public CVelmoraDlg {
-public:
-    std::atomic<HWND> window{nullptr};
-
-    bool OnInitDialog() override
-    {
-        const bool focus = CVelmoraDlg::OnInitDialog();
-        window = static_cast<CWin32Form&>(Form()).Window();
-        return focus;
-    }
-};
-
-// Runs the real main form modally on this thread, through the adapter as at start-up, while user()
-// acts on it from a second thread the way a person at the screen would; then closes it as Escape does.
-inline void RunMainForm(const std::function<void(HWND form)>& user)
-{
-    // As at start-up: the folder browser's new style wants an apartment on the form's thread.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CHostedForm dialog;
-    std::thread driver([&] {
-        HWND form = nullptr;
-        if (!PumpUntil([&] { return (form = dialog.window) != nullptr && ::IsWindowVisible(form); })) {
-            ADD_FAILURE() << "the form did not open";
-            return;
-        }
+    std::atomic<DWORD> thread{0};
+    HRESULT comAfter = E_UNEXPECTED;
+    std::thread program([&] {
+        thread = ::GetCurrentThreadId();
+        theApp.InitInstance();
+        comAfter = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(comAfter))
+            ::CoUninitialize();
+    });
+    PumpUntil([&] { return thread != 0; });
+    if (const HWND form = WaitForDialog(thread, nullptr)) {
         user(form);
         // A dialog left open by a failed step would keep the form's run from ending.
-        for (HWND left; (left = OwnedDialog(form)) != nullptr;) {
+        for (HWND left; (left = WaitForDialogOver(form, false)) != nullptr; PumpUntil([&] { return !::IsWindow(left); })) {
             ADD_FAILURE() << "a dialog was left open";
             ::PostMessageW(left, WM_CLOSE, 0, 0);
-            PumpUntil([&] { return !::IsWindow(left); });
         }
-        ::PostMessageW(form, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
-    EXPECT_EQ(CWin32Form::DoModal(dialog, nullptr), IDCANCEL);
-    driver.join();
-    if (SUCCEEDED(com))
-        ::CoUninitialize();
-}
-
-// How many pixels of the window's client area, as it is on screen, have the colour.
-inline size_t CountColour(HWND hwnd, COLORREF colour)
-{
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HDC screen = ::GetDC(hwnd);
-    const HDC memory = ::CreateCompatibleDC(screen);
-    const HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    // The bitmap holds blue in the low byte, the reverse of a COLORREF.
-    const std::uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    size_t count = 0;
-    for (LONG i = 0; bits && i < client.right * client.bottom; ++i)
-        count += (static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF) == wanted ? 1 : 0;
-    ::SelectObject(memory, previous);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(hwnd, screen);
-    return count;
+        ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (!PumpUntil([&] { return !::IsWindow(form); })) {
+            ADD_FAILURE() << "the close button did not close the form";
+            ::PostMessageW(form, WM_COMMAND, IDCANCEL, 0);
+        }
+    } else {
+        ADD_FAILURE() << "the form did not open";
+    }
+    program.join();
+    return comAfter;
 }
