@@ -1,96 +1,167 @@
-// The shipped program as its user meets it: started, handing over by Enter, its About box reached by keys,
-// and closed.
+// The shipped program as its user meets it, driven from outside its process: started, handing the user
+// over by Enter through a stand-in browser, its About box reached by keys, and closed.
 #include "dialogs/Texts.h"
 #include "res/resource.h"
-#include "tests/e2e/Harness.h"
+#include "tests/WinTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <cstdio>
+
 namespace {
 
-std::vector<std::wstring> SettingsKeys()
+// Reads go through WM_GETTEXT: GetWindowText does not ask another process's windows.
+std::wstring Text(HWND window)
 {
-    std::vector<std::wstring> names;
-    HKEY software = nullptr;
-    ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &software);
-    wchar_t name[256];
-    for (DWORD i = 0, length = 256; ::RegEnumKeyExW(software, i, name, &length, nullptr, nullptr, nullptr,
-                                                    nullptr) == ERROR_SUCCESS;
-         ++i, length = 256)
-        names.emplace_back(name);
-    ::RegCloseKey(software);
-    return names;
+    std::wstring text(static_cast<size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
 }
 
-TEST(Program, StartsWithTheFocusInTheOffsetBoxHandsOverByEnterAndClosesByEscapeLeavingNoSettings)
+GUITHREADINFO StateOf(DWORD thread)
+{
+    GUITHREADINFO state{};
+    state.cbSize = sizeof state;
+    ::GetGUIThreadInfo(thread, &state);
+    return state;
+}
+
+// A key posted to the control with the focus, through the program's own dialog message handling.
+void PressKey(DWORD thread, WORD virtualKey)
+{
+    const HWND focus = StateOf(thread).hwndFocus;
+    ::PostMessageW(focus, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageW(focus, WM_KEYUP, virtualKey, 1 | (3u << 30));
+}
+
+// A key through the system's input queue, as if typed; with KEYEVENTF_UNICODE, the character instead.
+void TypeKey(WORD virtualKey, DWORD flags, wchar_t character = 0)
+{
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = virtualKey;
+    key.ki.wScan = character;
+    key.ki.dwFlags = flags;
+    ::SendInput(1, &key, sizeof key);
+}
+
+// Registers a logger as the program that opens web addresses, so no browser starts and each address the
+// program hands to the shell can be read back exactly. The previous handler comes back when it goes.
+class CBrowserStandIn {
+public:
+    CBrowserStandIn()
+    {
+        wchar_t previous[1024] = {};
+        DWORD size = sizeof previous;
+        ::RegGetValueW(HKEY_LOCAL_MACHINE, kHandler, nullptr, RRF_RT_REG_SZ, nullptr, previous, &size);
+        m_previous = previous;
+        Register(L"\"" + BuildFolder() + L"url_logger.exe\" \"" + m_log + L"\" \"%1\"");
+    }
+    ~CBrowserStandIn()
+    {
+        Register(m_previous);
+        ::DeleteFileW(m_log.c_str());
+    }
+
+    // Waits for that many, sorted: loggers started together may write in either order.
+    std::vector<std::wstring> WaitForAddresses(size_t count) const
+    {
+        std::vector<std::wstring> addresses;
+        PumpUntil([&] {
+            addresses.clear();
+            // One line of UTF-16 text for each address.
+            if (FILE* log = ::_wfopen(m_log.c_str(), L"rb")) {
+                for (wchar_t line[1024]; std::fgetws(line, 1024, log);)
+                    addresses.emplace_back(line, std::wcscspn(line, L"\n"));
+                std::fclose(log);
+            }
+            return addresses.size() >= count;
+        });
+        std::sort(addresses.begin(), addresses.end());
+        return addresses;
+    }
+
+private:
+    static constexpr const wchar_t* kHandler = L"Software\\Classes\\http\\shell\\open\\command";
+    void Register(const std::wstring& command)
+    {
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kHandler, nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    }
+
+    std::wstring m_log = BuildFolder() + L"opened-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
+    std::wstring m_previous;
+};
+
+// Ends the program, whatever became of the test.
+struct CStarted : PROCESS_INFORMATION {
+    ~CStarted()
+    {
+        ::TerminateProcess(hProcess, 1);
+        ::WaitForSingleObject(hProcess, 10000);
+        ::CloseHandle(hThread);
+        ::CloseHandle(hProcess);
+    }
+};
+
+TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
 {
     // A renamed copy: its message boxes take their caption from the name it runs under. An ASCII name, as
     // under the C locale Wine cannot put other characters into a Unix file name.
     const std::wstring copy = BuildFolder() + L"Quilmar Recovery.exe";
     ASSERT_TRUE(::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE));
-    const std::vector<std::wstring> settings = SettingsKeys();
-    {
-        CBrowserStandIn browser;
-        CProgram program(copy);
-        const HWND form = program.Form();
-        ASSERT_TRUE(form);
-        // Wide texts come back whole whatever the code page of the locale the tests run under.
-        EXPECT_EQ(Text(form), L"Morvane软件-VelmoraQuilmar监控");
-        ASSERT_EQ(FocusOf(form), ::GetDlgItem(form, IDC_SCAN_OFFSET));
-
-        // No push button has the focus, so Enter means the default button.
-        PressKey(form, VK_RETURN);
-        const HWND message = WaitForDialogOver(form);
-        ASSERT_TRUE(message);
-        EXPECT_EQ(browser.WaitForAddresses(1), std::vector<std::wstring>{L"http://www.morvane.example/"});
-        EXPECT_EQ(Text(message), L"Quilmar Recovery");
-        EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), texts::kContactMessage);
-        PressKey(message, VK_RETURN);
-        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(message); }));
-
-        // There is no help file: had F1 brought up an error box, the Escape would close that box instead.
-        PressKey(form, VK_F1);
-        PressKey(form, VK_ESCAPE);
-        ASSERT_TRUE(program.WaitForExit());
-        EXPECT_EQ(program.ExitCode(), 0u);
-    }
-    EXPECT_EQ(SettingsKeys(), settings);
-    EXPECT_TRUE(::DeleteFileW(copy.c_str()));
-}
-
-TEST(Program, OpensTheAboutBoxFromTheSystemMenuByKeysAndItsLinksReachTheBrowser)
-{
+    const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(), ::DeleteFileW);
     CBrowserStandIn browser;
-    CProgram program;
-    const HWND form = program.Form();
+    CStarted program{};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &program));
+    const HWND form = WaitForDialog(program.dwThreadId, nullptr);
     ASSERT_TRUE(form);
+    // Wide texts come back whole whatever the code page of the locale the tests run under.
+    EXPECT_EQ(Text(form), L"Morvane软件-VelmoraQuilmar监控");
+    EXPECT_EQ(StateOf(program.dwThreadId).hwndFocus, ::GetDlgItem(form, IDC_SCAN_OFFSET));
+
+    // No push button has the focus, so Enter means the default button.
+    PressKey(program.dwThreadId, VK_RETURN);
+    const HWND message = WaitForDialog(program.dwThreadId, form);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(browser.WaitForAddresses(1), std::vector<std::wstring>{L"http://www.morvane.example/"});
+    EXPECT_EQ(Text(message), L"Quilmar Recovery");
+    EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), texts::kContactMessage);
+    PressKey(program.dwThreadId, VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(message); }));
+
     // Alt+Space opens the system menu, and the About entry's access key chooses it.
     ::SetForegroundWindow(form);
-    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == form && FocusOf(form); }));
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == form; }));
     TypeKey(VK_MENU, 0);
     TypeKey(VK_SPACE, 0);
     TypeKey(VK_SPACE, KEYEVENTF_KEYUP);
     TypeKey(VK_MENU, KEYEVENTF_KEYUP);
-    ASSERT_TRUE(WaitUntil([&] {
-        GUITHREADINFO state{};
-        state.cbSize = sizeof state;
-        ::GetGUIThreadInfo(::GetWindowThreadProcessId(form, nullptr), &state);
-        return (state.flags & GUI_INMENUMODE) && state.hwndMenuOwner == form;
-    }));
+    ASSERT_TRUE(PumpUntil([&] { return StateOf(program.dwThreadId).hwndMenuOwner == form; }));
     TypeKey(0, KEYEVENTF_UNICODE, L'关');
     TypeKey(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, L'关');
-    const HWND box = WaitForDialogOver(form);
+    const HWND box = WaitForDialog(program.dwThreadId, form);
     ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
-
     for (int link : {IDC_HOME_LINK, IDC_SOFT_LINK})
         ::PostMessageW(::GetDlgItem(box, link), WM_LBUTTONUP, 0, 0);
-    EXPECT_EQ(browser.WaitForAddresses(2),
-              (std::vector<std::wstring>{L"http://soft.morvane.example", L"http://www.morvane.example"}));
-    PressKey(box, VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
-    PressKey(form, VK_ESCAPE);
-    ASSERT_TRUE(program.WaitForExit());
-    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(browser.WaitForAddresses(3), (std::vector<std::wstring>{L"http://soft.morvane.example",
+                                                                       L"http://www.morvane.example",
+                                                                       L"http://www.morvane.example/"}));
+    ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
+
+    // There is no help file: had F1 brought up an error box, the Escape would close that box instead.
+    PressKey(program.dwThreadId, VK_F1);
+    PressKey(program.dwThreadId, VK_ESCAPE);
+    EXPECT_EQ(::WaitForSingleObject(program.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD exitCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(program.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 using namespace links;
 
 namespace {
+
+const std::wstring kPair = L"\xD83D\xDE00";  // one character beyond the 16-bit range
 
 std::wstring Ascii(size_t n)
 {
@@ -19,27 +22,21 @@ std::wstring Chinese(size_t n)
     return std::wstring(n, L'关');
 }
 
-TEST(LinkRules, CaptionHolds31AndTargetHolds1023BytesChineseCountingTwo)
+TEST(LinkRules, CaptionHolds31AndTargetHolds1023BytesWithChineseCountingTwo)
 {
     EXPECT_EQ(Cp936Bytes(L"关于Velmora"), 11u);
-    EXPECT_EQ(Cp936Bytes(L"\U0001F600"), 4u);  // never below its surrogate pair
-    EXPECT_TRUE(CaptionFits(Ascii(31)));
-    EXPECT_FALSE(CaptionFits(Ascii(32)));
-    EXPECT_TRUE(CaptionFits(Chinese(15) + L"a"));
-    EXPECT_FALSE(CaptionFits(Chinese(16)));
-    EXPECT_TRUE(TargetFits(Ascii(1023)));
-    EXPECT_FALSE(TargetFits(Ascii(1024)));
-    EXPECT_TRUE(TargetFits(Chinese(511) + L"a"));
-    EXPECT_FALSE(TargetFits(Chinese(512)));
-}
-
-TEST(LinkRules, FittingPrefixNeverCrossesTheLimitNorHalvesASurrogatePair)
-{
-    const std::wstring pair = L"\xD83D\xDE00";
+    EXPECT_EQ(Cp936Bytes(L"\U0001F600"), 4u);  // however wide wchar_t is, never below its surrogate pair
+    for (const auto& [text, caption, target] :
+         {std::tuple{Ascii(31), true, true}, {Ascii(32), false, true}, {Chinese(15) + L"a", true, true},
+          {Chinese(16), false, true}, {Ascii(1023), false, true}, {Ascii(1024), false, false},
+          {Chinese(511) + L"a", false, true}, {Chinese(512), false, false}}) {
+        EXPECT_EQ(CaptionFits(text), caption) << text.size();
+        EXPECT_EQ(TargetFits(text), target) << text.size();
+    }
     EXPECT_EQ(FittingPrefix(Ascii(30) + L"关", 31), Ascii(30));
     EXPECT_EQ(FittingPrefix(Ascii(29) + L"关", 31), Ascii(29) + L"关");
-    EXPECT_EQ(FittingPrefix(Ascii(28) + pair, 31), Ascii(28));
-    EXPECT_EQ(FittingPrefix(Ascii(27) + pair, 31), Ascii(27) + pair);
+    EXPECT_EQ(FittingPrefix(Ascii(28) + kPair, 31), Ascii(28));
+    EXPECT_EQ(FittingPrefix(Ascii(27) + kPair, 31), Ascii(27) + kPair);
 }
 
 TEST(LinkRules, OwnTextWinsAndAnEmptyOneFallsBackToTheControlTextCutOnlyAtTheTargetLimit)

@@ -1,7 +1,7 @@
 // What ships, in every Velmora.exe this tree can see: headers, imports, manifest, version block, and the
-// two dialogs laid out as their templates make them at the dialog font.
+// two dialogs as their templates lay them out at the dialog font.
 #include "res/resource.h"
-#include "tests/BuildFolder.h"
+#include "tests/WinTestSupport.h"
 #include "tests/wine/ResourceReader.h"
 
 #include <commctrl.h>
@@ -19,6 +19,11 @@ struct Program {
     std::wstring path;
     bool is64Bit;
 };
+
+void PrintTo(const Program& program, std::ostream* out)
+{
+    *out << (program.is64Bit ? "x86_64" : "i686");
+}
 
 // This tree's program, and on a 64-bit tree the 32-bit one beside it: a machine that runs 64-bit programs
 // only cannot run the 32-bit tree's tests, so this tree reads that program in their stead. The test
@@ -39,8 +44,7 @@ class BuiltExe : public ::testing::TestWithParam<Program> {
 protected:
     void SetUp() override
     {
-        exe = ::LoadLibraryExW(GetParam().path.c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        exe = ::LoadLibraryExW(GetParam().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(exe, nullptr) << "build the tree first";
     }
     void TearDown() override { ::FreeLibrary(exe); }
@@ -72,40 +76,33 @@ TEST_P(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
     }
 }
 
-TEST_P(BuiltExe, ManifestAsksForNoThemeNoElevationAndNoRuntimeAssembly)
+TEST_P(BuiltExe, AsksForNoThemeNoElevationAndNoRuntimeAssemblyAndNamesItselfInItsVersionBlock)
 {
-    const HRSRC found = ::FindResourceW(exe, MAKEINTRESOURCEW(1), RT_MANIFEST);
-    ASSERT_NE(found, nullptr);
-    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(exe, found))),
-                               ::SizeofResource(exe, found));
-    EXPECT_NE(manifest.find(GetParam().is64Bit ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\""),
-              std::string::npos);
+    const HRSRC resource = ::FindResourceW(exe, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(resource, nullptr);
+    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(exe, resource))),
+                               ::SizeofResource(exe, resource));
+    EXPECT_NE(manifest.find(GetParam().is64Bit ? "Architecture=\"amd64\"" : "Architecture=\"x86\""), std::string::npos);
     for (const char* absent : {"Common-Controls", "requestedExecutionLevel", "dependency", "VC80", "MFC"})
         EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
-}
 
-// The file properties show the strings of the language the block declares, so those must be there.
-TEST_P(BuiltExe, VersionBlockNamesTheProgramInTheLanguageItDeclares)
-{
-    const wchar_t* path = GetParam().path.c_str();
-    std::vector<BYTE> block(::GetFileVersionInfoSizeW(path, nullptr));
-    ASSERT_TRUE(::GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()));
+    // The file's properties show the strings of the language the block declares.
+    std::vector<BYTE> block(::GetFileVersionInfoSizeW(GetParam().path.c_str(), nullptr));
+    ASSERT_TRUE(::GetFileVersionInfoW(GetParam().path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
     const auto value = [&](const std::wstring& name) {
-        void* found = nullptr;
+        wchar_t* found = nullptr;
         UINT length = 0;
-        return ::VerQueryValueW(block.data(), name.c_str(), &found, &length) && length ? found : nullptr;
+        return ::VerQueryValueW(block.data(), name.c_str(), reinterpret_cast<void**>(&found), &length) && length ? found : nullptr;
     };
-    const auto* translation = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
-    ASSERT_NE(translation, nullptr);
+    const auto* language = reinterpret_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
+    ASSERT_NE(language, nullptr);
     wchar_t strings[40] = {};
-    swprintf(strings, 40, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-    for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"LegalCopyright",
-                                L"ProductName", L"ProductVersion"})
+    swprintf(strings, 40, L"\\StringFileInfo\\%04x%04x\\", language[0], language[1]);
+    for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"LegalCopyright", L"ProductName",
+                                L"ProductVersion"})
         EXPECT_NE(value(strings + std::wstring(name)), nullptr) << name;
-    for (const wchar_t* name : {L"InternalName", L"OriginalFilename"}) {
-        const auto* text = static_cast<const wchar_t*>(value(strings + std::wstring(name)));
-        EXPECT_STREQ(text ? text : L"<missing>", L"Velmora.exe");
-    }
+    for (const wchar_t* name : {L"InternalName", L"OriginalFilename"})
+        EXPECT_STREQ(value(strings + std::wstring(name)), L"Velmora.exe");
 }
 
 INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM)
@@ -113,44 +110,16 @@ INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
-struct Control {
-    int id;
-    std::wstring text;
-    bool label;  // a text of its own with no number: it names the control beside it
-    RECT area;   // in the dialog's client coordinates
-    SIZE textSize;
-};
-
-// Every control of a dialog made from the template alone, with the size of its text at its font.
-std::vector<Control> ControlsOf(HWND dialog)
-{
-    std::vector<Control> controls;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t text[256] = {}, kind[32] = {};
-        ::GetClassNameW(child, kind, 32);
-        const bool picture = (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
-        if (!picture)
-            ::GetWindowTextW(child, text, 256);
-        Control control{::GetDlgCtrlID(child), text, _wcsicmp(kind, L"Static") == 0 && !picture && ::GetDlgCtrlID(child) == -1, {}, {}};
-        ::GetWindowRect(child, &control.area);
-        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&control.area), 2);
-        const HDC dc = ::GetDC(child);
-        const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
-        RECT needed{};
-        ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
-        ::SelectObject(dc, previous);
-        ::ReleaseDC(child, dc);
-        control.textSize = {needed.right, needed.bottom};
-        controls.push_back(control);
-    }
-    return controls;
-}
-
 // The control each label names, whichever dialog it is on.
 const std::map<std::wstring, int> kNamedBy = {
     {L"扫描偏移(字节):", IDC_SCAN_OFFSET}, {L"扫描大小(字节):", IDC_SCAN_SIZE}, {L"源设备:", IDC_SOURCE_DEVICE},
     {L"源文件:", IDC_SOURCE_FILE},          {L"保存路径:", IDC_SAVE_PATH},      {L"开始时间:", IDC_START_TIME},
     {L"结束时间:", IDC_END_TIME},           {L"官网:", IDC_HOME_LINK},          {L"软件站:", IDC_SOFT_LINK}};
+
+struct Control {
+    HWND window;
+    RECT area;  // in the dialog's client coordinates
+};
 
 TEST_P(BuiltExe, DialogsShowEveryTextWholeEachLabelBesideTheControlItNamesAndEveryControlInside)
 {
@@ -163,28 +132,40 @@ TEST_P(BuiltExe, DialogsShowEveryTextWholeEachLabelBesideTheControlItNamesAndEve
         RECT client{}, beside{0, 0, 20, 0};
         ::GetClientRect(dialog, &client);
         ::MapDialogRect(dialog, &beside);
-        const std::vector<Control> controls = ControlsOf(dialog);
-        std::set<int> ids;
-        for (const Control& control : controls) {
-            const RECT& area = control.area;
-            SCOPED_TRACE(::testing::Message() << "control " << control.id << " at " << area.left << "," << area.top);
-            EXPECT_TRUE(control.id == -1 || ids.insert(control.id).second) << "a second control with its number";
+        std::map<int, Control> numbered;
+        std::vector<std::pair<std::wstring, RECT>> labels;
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT area{};
+            ::GetWindowRect(child, &area);
+            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
+            const int number = ::GetDlgCtrlID(child);
+            SCOPED_TRACE(::testing::Message() << "control " << number << " at " << area.left << "," << area.top);
             EXPECT_TRUE(area.left >= 0 && area.top >= 0 && area.right <= client.right && area.bottom <= client.bottom);
-            // A text beside a check mark, inside a frame or on a button needs about a line's height more.
-            const LONG room = control.label || control.id == IDC_HOME_LINK || control.id == IDC_SOFT_LINK ? 0 : control.textSize.cy;
-            if (!control.text.empty()) {
-                EXPECT_LE(control.textSize.cx + room, area.right - area.left) << "clipped";
-                EXPECT_LE(control.textSize.cy, area.bottom - area.top) << "clipped";
-            }
-            if (!control.label)
+            EXPECT_TRUE(number == -1 || numbered.emplace(number, Control{child, area}).second) << "number taken";
+            wchar_t text[256] = {}, kind[16] = {};
+            ::GetClassNameW(child, kind, 16);
+            const bool isStatic = _wcsicmp(kind, L"Static") == 0;
+            if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP || !::GetWindowTextW(child, text, 256))
                 continue;
-            const auto named = kNamedBy.find(control.text);
+            if (isStatic && number == -1)
+                labels.emplace_back(text, area);
+            // A text beside a check mark, inside a frame or on a button needs about a line's height more.
+            const HDC dc = ::GetDC(child);
+            const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+            RECT needed{};
+            ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+            ::SelectObject(dc, previous);
+            ::ReleaseDC(child, dc);
+            EXPECT_LE(needed.right + (isStatic ? 0 : needed.bottom), area.right - area.left) << "clipped";
+            EXPECT_LE(needed.bottom, area.bottom - area.top) << "clipped";
+        }
+        for (const auto& [text, area] : labels) {
+            const auto named = kNamedBy.find(text);
             ASSERT_NE(named, kNamedBy.end()) << "a label that names nothing known";
-            const auto other = std::find_if(controls.begin(), controls.end(), [&](const Control& c) { return c.id == named->second; });
-            ASSERT_NE(other, controls.end());
+            const RECT& other = numbered[named->second].area;
             const LONG middle = (area.top + area.bottom) / 2;
-            EXPECT_TRUE(other->area.top <= middle && middle <= other->area.bottom) << "not in the row of " << named->second;
-            EXPECT_TRUE(area.right <= other->area.left && other->area.left - area.right <= beside.right) << "not beside " << named->second;
+            EXPECT_TRUE(other.top <= middle && middle <= other.bottom) << "not in the row of " << named->second;
+            EXPECT_TRUE(area.right <= other.left && other.left - area.right <= beside.right) << "not beside " << named->second;
         }
         ::DestroyWindow(dialog);
     }
