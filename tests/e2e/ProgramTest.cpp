@@ -7,17 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 // Reads go through WM_GETTEXT: GetWindowText does not ask another process's windows.
 std::wstring Text(HWND window)
 {
-    std::wstring text(static_cast<size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(
-        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    wchar_t text[256] = {};
+    ::SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
     return text;
 }
 

@@ -131,8 +131,7 @@ TEST_F(MainForm, AboutEntryOpensTheAboutBoxWhateverTheLowBitsAndOtherCommandsGoT
         EXPECT_FALSE(dialog.OnSysCommand(command)) << command;
 }
 
-// Which texts are coloured is seen through the adapter, on real windows.
-TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconic)
+TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconicAndColoursOnlyTheHintLine)
 {
     EXPECT_CALL(form, IsIconic()).WillOnce(Return(false)).WillOnce(Return(true));
     EXPECT_CALL(form, ClientSize()).WillOnce(Return(Size{100, 60}));
@@ -143,6 +142,11 @@ TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconic)
     // Half pixels round up; smaller than the icon, the division truncates toward zero, not down.
     EXPECT_EQ(CVelmoraDlg::IconOrigin({101, 61}, {32, 32}), (Point{35, 15}));
     EXPECT_EQ(CVelmoraDlg::IconOrigin({30, 29}, {32, 32}), (Point{0, -1}));
+
+    const std::optional<TextStyle> hint = dialog.OnCtlColor(IDC_HINT);
+    EXPECT_TRUE(hint && hint->text == Rgb(0, 0, 0) && hint->transparent);
+    for (int other : {IDC_RESULT, IDC_SCAN_OFFSET, -1})
+        EXPECT_FALSE(dialog.OnCtlColor(other).has_value()) << other;
 }
 
 TEST(AboutBox, AttachesEachLinkToItsOwnAddressEvenWhenOneFailsAndOkOrCancelCloseIt)

@@ -1,5 +1,5 @@
-// The program's own start-up and form on real windows: COM, icons, colours, where its dialogs appear, and
-// the common dialogs driven through the adapter as a user would.
+// The program's own start-up and form on real windows: COM, icons, where the About box appears, and the
+// common dialogs driven through the adapter as a user would.
 #include "app/VelmoraApp.h"
 #include "controls/MyStaticLink.h"
 #include "res/resource.h"
@@ -18,7 +18,7 @@
 
 namespace {
 
-HWND WaitForDialogOver(HWND form, bool wait = true)
+HWND DialogOver(HWND form, bool wait = true)
 {
     return WaitForDialog(::GetWindowThreadProcessId(form, nullptr), form, wait);
 }
@@ -43,7 +43,7 @@ HRESULT RunProgram(const std::function<void(HWND form)>& user)
     if (form)
         user(form);
     // A dialog left open by a failed step would keep the form's run from ending.
-    for (HWND left; form && (left = WaitForDialogOver(form, false)) != nullptr;) {
+    for (HWND left; form && (left = DialogOver(form, false)) != nullptr;) {
         ADD_FAILURE() << "a dialog was left open";
         ::PostMessageW(left, WM_CLOSE, 0, 0);
         PumpUntil([&] { return !::IsWindow(left); });
@@ -53,30 +53,6 @@ HRESULT RunProgram(const std::function<void(HWND form)>& user)
     return comAfter;
 }
 
-TEST(StartUp, ShowsTheProgramIconAndTheHintBlackOnTheFormBackgroundAndLeavesComAsItFoundIt)
-{
-    const HRESULT comAfter = RunProgram([](HWND form) {
-        const auto big = ::SendMessageW(form, WM_GETICON, ICON_BIG, 0);
-        EXPECT_NE(big, 0);
-        EXPECT_EQ(::SendMessageW(form, WM_GETICON, ICON_SMALL, 0), big);
-        EXPECT_EQ(::SendMessageW(form, WM_QUERYDRAGICON, 0, 0), big);
-
-        const HDC dc = ::CreateCompatibleDC(nullptr);
-        for (int id : {IDC_HINT, IDC_RESULT}) {
-            ::SetTextColor(dc, RGB(1, 2, 3));
-            ::SetBkMode(dc, OPAQUE);
-            // Any other static is left to the default handling, which paints it on the same brush.
-            EXPECT_EQ(::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                     reinterpret_cast<LPARAM>(::GetDlgItem(form, id))),
-                      reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE)));
-            EXPECT_EQ(::GetTextColor(dc), RGB(0, 0, 0));
-            EXPECT_EQ(::GetBkMode(dc), id == IDC_HINT ? TRANSPARENT : OPAQUE);
-        }
-        ::DeleteDC(dc);
-    });
-    EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
-}
-
 POINT Centre(HWND window)
 {
     RECT area{};
@@ -84,9 +60,19 @@ POINT Centre(HWND window)
     return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
 }
 
-TEST(Placement, FormInTheMiddleOfTheScreenAboutBoxOverTheFormAndNeitherOffIt)
+TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeavesComAsItFoundIt)
 {
-    RunProgram([](HWND form) {
+    const HRESULT comAfter = RunProgram([](HWND form) {
+        const auto big = ::SendMessageW(form, WM_GETICON, ICON_BIG, 0);
+        EXPECT_NE(big, 0);
+        EXPECT_EQ(::SendMessageW(form, WM_GETICON, ICON_SMALL, 0), big);
+        EXPECT_EQ(::SendMessageW(form, WM_QUERYDRAGICON, 0, 0), big);
+        // The hint line's colours on the form's own brush.
+        const HDC dc = ::CreateCompatibleDC(nullptr);
+        EXPECT_NE(::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_HINT))), 0);
+        EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+        ::DeleteDC(dc);
         RECT work{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_NEAR(Centre(form).x, (work.left + work.right) / 2, 1);
@@ -95,7 +81,7 @@ TEST(Placement, FormInTheMiddleOfTheScreenAboutBoxOverTheFormAndNeitherOffIt)
         for (const POINT at : {POINT{0, 0}, POINT{-500, -400}}) {
             ::SetWindowPos(form, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             ::PostMessageW(form, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-            const HWND box = WaitForDialogOver(form);
+            const HWND box = DialogOver(form);
             ASSERT_TRUE(box);
             RECT area{};
             ::GetWindowRect(box, &area);
@@ -116,46 +102,21 @@ TEST(Placement, FormInTheMiddleOfTheScreenAboutBoxOverTheFormAndNeitherOffIt)
                 EXPECT_EQ(::GetObjectType(font), 0u);
         }
     });
+    EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
 }
 
-// Opens a browse button's dialog, lets choose() act in it, closes it with a button and reads the box it fills.
-std::wstring Browse(HWND form, int command, int box, const std::function<void(HWND)>& choose, int button)
+// Opens a browse button's dialog, lets act() work in it, closes it with a button and reads the box it fills.
+std::wstring Browse(HWND form, int command, int box, const std::function<void(HWND)>& act, int button)
 {
     ::PostMessageW(form, WM_COMMAND, command, 0);
-    const HWND dialog = WaitForDialogOver(form);
-    if (!dialog)
-        return L"<no dialog>";
-    choose(dialog);
-    ::PostMessageW(::GetDlgItem(dialog, button), BM_CLICK, 0, 0);
-    if (!PumpUntil([&] { return !::IsWindow(dialog); }))
-        return L"<dialog stayed open>";
+    if (const HWND dialog = DialogOver(form)) {
+        act(dialog);
+        ::PostMessageW(::GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+        PumpUntil([&] { return !::IsWindow(dialog); });
+    }
     wchar_t text[MAX_PATH] = {};
     ::GetDlgItemTextW(form, box, text, MAX_PATH);
     return text;
-}
-
-TEST(CommonDialogs, FileDialogTakesTypedNamesWithTheDefaultExtensionAndCancelKeepsTheLastOne)
-{
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring image = temp + std::wstring(L"velmora scan.vmdk");
-    ::CloseHandle(::CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    RunProgram([&](HWND form) {
-        const auto type = [&](const std::wstring& name, int button) {
-            // The explorer-style dialog keeps its file name in an editable combo box.
-            return Browse(form, IDC_BROWSE_FILE, IDC_SOURCE_FILE, [&](HWND dialog) {
-                ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, name.c_str());
-            }, button);
-        };
-        // Wine's dialog appends the default extension only to the name of a file that exists with it.
-        EXPECT_EQ(type(temp + std::wstring(L"velmora scan"), IDOK), image);
-        // Nothing demands that the file exist.
-        EXPECT_EQ(type(temp + std::wstring(L"missing.img"), IDOK), temp + std::wstring(L"missing.img"));
-        EXPECT_EQ(type(image, IDCANCEL), temp + std::wstring(L"missing.img"));
-    });
-    // The file dialog leaves the process in the folder it showed last.
-    ::SetCurrentDirectoryW(L"C:\\");
-    ::DeleteFileW(image.c_str());
 }
 
 // How many live blocks of the process heap, where the shell's allocator takes its blocks, begin with the
@@ -174,15 +135,29 @@ size_t LiveCopiesOf(PCIDLIST_ABSOLUTE items)
     return copies;
 }
 
-TEST(CommonDialogs, FolderBrowserFillsTheSavePathKeepsItOnCancelOrFailureAndFreesEveryItemList)
+TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEveryItemList)
 {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"velmora cam 1";
+    const std::wstring folder = temp + std::wstring(L"velmora cam 1");
+    const std::wstring image = folder + L"\\scan.vmdk";
     ::CreateDirectoryW(folder.c_str(), nullptr);
+    ::CloseHandle(::CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     PIDLIST_ABSOLUTE items[3] = {::ILCreateFromPathW(folder.c_str()), ::ILCreateFromPathW(L"C:\\"), nullptr};
     ::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &items[2]);
     RunProgram([&](HWND form) {
+        const auto type = [&](const std::wstring& name, int button) {
+            // The explorer-style dialog keeps its file name in an editable combo box.
+            return Browse(form, IDC_BROWSE_FILE, IDC_SOURCE_FILE, [&](HWND dialog) {
+                ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, name.c_str());
+            }, button);
+        };
+        // Wine's dialog appends the default extension only to the name of a file that exists with it.
+        EXPECT_EQ(type(folder + L"\\scan", IDOK), image);
+        // Nothing demands that the file exist.
+        EXPECT_EQ(type(folder + L"\\missing.img", IDOK), folder + L"\\missing.img");
+        EXPECT_EQ(type(image, IDCANCEL), folder + L"\\missing.img");
+
         const auto choose = [&](PIDLIST_ABSOLUTE item, int button) {
             return Browse(form, IDC_BROWSE_FOLDER, IDC_SAVE_PATH, [&](HWND browser) {
                 // Now and then Wine's browser stops short of a deep folder and leaves the selection at the
@@ -201,7 +176,7 @@ TEST(CommonDialogs, FolderBrowserFillsTheSavePathKeepsItOnCancelOrFailureAndFree
         // Computer has no file-system path. The browser greys its OK button for it, so a user cannot choose
         // it; the click is delivered anyway to reach the failure the shell reports.
         EXPECT_EQ(choose(items[2], IDOK), L"C:");
-        const HWND message = WaitForDialogOver(form);
+        const HWND message = DialogOver(form);
         ASSERT_TRUE(message) << "no message for a folder without a path";
         ::PostMessageW(message, WM_COMMAND, IDOK, 0);
         PumpUntil([&] { return !::IsWindow(message); });
@@ -210,6 +185,9 @@ TEST(CommonDialogs, FolderBrowserFillsTheSavePathKeepsItOnCancelOrFailureAndFree
         EXPECT_EQ(LiveCopiesOf(item), 1u) << "an item list the browser returned was not freed";
         ::ILFree(item);
     }
+    // The file dialog leaves the process in the folder it showed last, which would keep it from going.
+    ::SetCurrentDirectoryW(L"C:\\");
+    ::DeleteFileW(image.c_str());
     ::RemoveDirectoryW(folder.c_str());
 }
 
