@@ -1,7 +1,6 @@
 // The program's own start-up and form on real windows: COM, icons, where the About box appears, and the
 // common dialogs driven through the adapter as a user would.
 #include "app/VelmoraApp.h"
-#include "controls/MyStaticLink.h"
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
 
@@ -88,18 +87,8 @@ TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeav
             EXPECT_TRUE(at.x != 0 || (std::abs(Centre(box).x - Centre(form).x) <= 1 &&
                                       std::abs(Centre(box).y - Centre(form).y) <= 1));
             EXPECT_TRUE(area.left >= work.left && area.top >= work.top);
-            // The box's links are real ones, and their fonts go with the box.
-            std::vector<HFONT> fonts;
-            for (int id : {IDC_HOME_LINK, IDC_SOFT_LINK}) {
-                const auto* link = reinterpret_cast<const CMyStaticLink*>(
-                    ::GetWindowLongPtrW(::GetDlgItem(box, id), GWLP_USERDATA));
-                ASSERT_TRUE(link && link->Font()) << id;
-                fonts.push_back(link->Font());
-            }
             ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
             ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
-            for (HFONT font : fonts)
-                EXPECT_EQ(::GetObjectType(font), 0u);
         }
     });
     EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";

@@ -21,64 +21,45 @@ INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
-// A static on a box with the About box's font. Its class keeps a DC of its own, which keeps what was
-// selected into it after painting: a link font left selected there could not be deleted at detach.
-// The mouse stays where it is put first: every move is a message sent here, and the box is moved under the
-// cursor, so nothing waits for the system to deliver a move of its own.
-class Link : public ::testing::Test {
-protected:
-    static constexpr POINT kCursor{400, 300};  // clear of the box where it first appears
-    HWND box = nullptr;
-    HWND control = nullptr;
-    CMyStaticLink link;
-    LinkOpener previousOpener = ReplaceLinkOpener(RecordOpen);
-
-    void SetUp() override
-    {
-        g_opened.clear();
-        ::SetCursorPos(kCursor.x, kCursor.y);
-        WNDCLASSEXW ownDc{};
-        ownDc.cbSize = sizeof ownDc;
-        ::GetClassInfoExW(nullptr, L"Static", &ownDc);
-        ownDc.style = (ownDc.style | CS_OWNDC) & ~static_cast<UINT>(CS_PARENTDC);
-        ownDc.lpszClassName = L"VelmoraOwnDcStatic";
-        ::RegisterClassExW(&ownDc);
-        box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, HostProc, 0);
-        control = ::CreateWindowExW(0, ownDc.lpszClassName, L"http://www.morvane.example", WS_CHILD | WS_VISIBLE, 10,
-                                    10, 160, 16, box, nullptr, nullptr, nullptr);
-        MoveBox(100, 100);
-        ASSERT_TRUE(link.Attach(control));
-        ASSERT_TRUE(link.SetTarget(L"http://www.morvane.example", L"WWWWWWWW"));
-    }
-    void TearDown() override
-    {
-        ::DestroyWindow(box);
-        ReplaceLinkOpener(previousOpener);
-    }
-
-    void MoveBox(int x, int y) { ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW); }
-    void MouseMove() { ::SendMessageW(control, WM_MOUSEMOVE, 0, 0); }
-
-    // Repaints the link and counts its pixels of a colour.
-    size_t Painted(COLORREF colour)
-    {
-        ::InvalidateRect(control, nullptr, FALSE);
-        ::UpdateWindow(control);
-        const HDC dc = ::GetDC(control);
-        size_t count = 0;
-        for (int x = 0; x < 160; ++x) {
-            for (int y = 0; y < 16; ++y)
-                count += ::GetPixel(dc, x, y) == colour;
-        }
-        ::ReleaseDC(control, dc);
-        return count;
-    }
-};
-
-TEST_F(Link, DrawsInAnUnderlinedCopyOfTheDialogFontThatPaintingPutsBackAndDetachDeletes)
+// Repaints the control and counts its pixels of a colour.
+size_t Painted(HWND control, COLORREF colour)
 {
+    ::InvalidateRect(control, nullptr, FALSE);
+    ::UpdateWindow(control);
+    const HDC dc = ::GetDC(control);
+    size_t count = 0;
+    for (int x = 0; x < 160; ++x) {
+        for (int y = 0; y < 16; ++y)
+            count += ::GetPixel(dc, x, y) == colour;
+    }
+    ::ReleaseDC(control, dc);
+    return count;
+}
+
+// The link's static is of a class that keeps a DC of its own, which keeps what was selected into it after
+// painting. Its box has the About box's font. The mouse stays where it is put first: every move is a
+// message sent here, and the box is moved under the cursor, so nothing waits for the system's own moves.
+TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeepsItsFontToItself)
+{
+    const POINT cursor{400, 300};  // clear of the box where it first appears
+    ::SetCursorPos(cursor.x, cursor.y);
+    const LinkOpener previousOpener = ReplaceLinkOpener(RecordOpen);
+    WNDCLASSEXW ownDc{};
+    ownDc.cbSize = sizeof ownDc;
+    ::GetClassInfoExW(nullptr, L"Static", &ownDc);
+    ownDc.style = (ownDc.style | CS_OWNDC) & ~static_cast<UINT>(CS_PARENTDC);
+    ownDc.lpszClassName = L"VelmoraOwnDcStatic";
+    ::RegisterClassExW(&ownDc);
+    const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, HostProc, 0);
+    const auto moveBox = [&](int x, int y) { ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW); };
+    moveBox(100, 100);
+    const HWND control = ::CreateWindowExW(0, ownDc.lpszClassName, L"http://www.morvane.example",
+                                           WS_CHILD | WS_VISIBLE, 10, 10, 160, 16, box, nullptr, nullptr, nullptr);
+    CMyStaticLink link;
+    EXPECT_FALSE(link.Attach(nullptr));
+    ASSERT_TRUE(link.Attach(control));
     EXPECT_FALSE(link.Attach(::GetDlgItem(box, IDC_SOFT_LINK)));
-    EXPECT_FALSE(CMyStaticLink().Attach(nullptr));
+    ASSERT_TRUE(link.SetTarget(L"http://www.morvane.example", L"WWWWWWWW"));
     LOGFONTW dialogFont{};
     LOGFONTW linkFont{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0)), sizeof dialogFont, &dialogFont);
@@ -86,49 +67,34 @@ TEST_F(Link, DrawsInAnUnderlinedCopyOfTheDialogFontThatPaintingPutsBackAndDetach
     EXPECT_TRUE(linkFont.lfUnderline);
     EXPECT_EQ(linkFont.lfHeight, dialogFont.lfHeight);
     EXPECT_STREQ(linkFont.lfFaceName, dialogFont.lfFaceName);
-    // A plain static lets the mouse through to the dialog.
     RECT area{};
     ::GetWindowRect(control, &area);
+    // A plain static would let the mouse through to the box.
     EXPECT_EQ(::WindowFromPoint({area.left + 2, area.top + 2}), control);
-    Painted(0);
-    const HDC dc = ::GetDC(control);
-    EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), link.Font());
-    ::ReleaseDC(control, dc);
 
-    const HFONT font = link.Font();
-    const LONG_PTR linkProcedure = ::GetWindowLongPtrW(control, GWLP_WNDPROC);
-    EXPECT_EQ(link.Detach(), control);
-    EXPECT_NE(::GetWindowLongPtrW(control, GWLP_WNDPROC), linkProcedure);
-    EXPECT_EQ(::GetObjectType(font), 0u);
-    EXPECT_TRUE(link.Target().empty());
-    ::SendMessageW(control, WM_LBUTTONUP, 0, 0);
-    EXPECT_TRUE(g_opened.empty());
-}
-
-TEST_F(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileTheMouseIsOverAndOpensOnRelease)
-{
     // A box just shown reaches the screen a moment later.
-    EXPECT_TRUE(PumpUntil([&] { return Painted(RGB(0, 0, 255)) > 20; }));
-    EXPECT_EQ(Painted(RGB(255, 0, 0)), 0u);
+    EXPECT_TRUE(PumpUntil([&] { return Painted(control, RGB(0, 0, 255)) > 20; }));
+    EXPECT_EQ(Painted(control, RGB(255, 0, 0)), 0u);
+    const HDC dc = ::GetDC(control);
+    EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), link.Font()) << "the link font was left selected";
+    ::ReleaseDC(control, dc);
     // The first move starts the hover wherever the cursor is.
-    MouseMove();
+    ::SendMessageW(control, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(::GetCapture(), control);
-    EXPECT_GT(Painted(RGB(255, 0, 0)), 20u);
-    EXPECT_EQ(Painted(RGB(0, 0, 255)), 0u);
+    EXPECT_GT(Painted(control, RGB(255, 0, 0)), 20u);
+    EXPECT_EQ(Painted(control, RGB(0, 0, 255)), 0u);
     ::SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
     // The link under the cursor, touching it with its bottom right corner: still over; a pixel further, out.
-    RECT area{};
-    ::GetWindowRect(control, &area);
     for (const LONG away : {0, 1}) {
-        MoveBox(100 + kCursor.x - area.right - away, 100 + kCursor.y - area.bottom - away);
-        MouseMove();
+        moveBox(100 + cursor.x - area.right - away, 100 + cursor.y - area.bottom - away);
+        ::SendMessageW(control, WM_MOUSEMOVE, 0, 0);
         EXPECT_EQ(link.IsHovering(), away == 0);
         EXPECT_EQ(::GetCapture() == control, away == 0);
     }
-    EXPECT_GT(Painted(RGB(0, 0, 255)), 20u);
+    EXPECT_GT(Painted(control, RGB(0, 0, 255)), 20u);
     // Another window taking the capture ends the hover too.
-    MouseMove();
+    ::SendMessageW(control, WM_MOUSEMOVE, 0, 0);
     ::SetCapture(box);
     EXPECT_FALSE(link.IsHovering());
 
@@ -145,6 +111,14 @@ TEST_F(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileTheMouseIsOverAndOpensO
     EXPECT_FALSE(link.SetTarget(L"http://refused.example", std::wstring(16, L'链')));
     EXPECT_FALSE(link.SetTarget(std::wstring(512, L'链'), L"refused"));
     EXPECT_TRUE(link.Target().empty());
+
+    // Destroying the control detaches the link, which deletes its font.
+    const HFONT font = link.Font();
+    ::DestroyWindow(control);
+    EXPECT_EQ(link.Window(), nullptr);
+    EXPECT_EQ(::GetObjectType(font), 0u);
+    ::DestroyWindow(box);
+    ReplaceLinkOpener(previousOpener);
 }
 
 }  // namespace
