@@ -5,6 +5,8 @@
 #include "dialogs/VelmoraDlg.h"
 #include "tests/unit/MockForm.h"
 
+#include <tuple>
+
 namespace {
 
 using namespace std::literals;
@@ -52,23 +54,20 @@ TEST_F(MainForm, OpensInImageModeWithTheDrivesListedTheTimeFilterOffAndAnAboutEn
 // Nothing but what is usable changes: the file name, the selected drive and the dates all stay.
 TEST_F(MainForm, SourceModeAndTimeFilterDecideWhatIsUsable)
 {
-    const struct {
-        int button;
-        bool checked;  // the check box has toggled itself before it reports the click
-        std::vector<std::pair<int, bool>> usable;
-    } steps[] = {
+    // The button, whether the check box has toggled itself on before it reports the click, what is usable.
+    const std::tuple<int, bool, std::vector<std::pair<int, bool>>> steps[] = {
         {IDC_MODE_DISK, true, {{IDC_SOURCE_DEVICE, true}, {IDC_SOURCE_FILE, false}, {IDC_BROWSE_FILE, false}}},
         {IDC_MODE_IMAGE, true, {{IDC_SOURCE_DEVICE, false}, {IDC_SOURCE_FILE, true}, {IDC_BROWSE_FILE, true}}},
         {IDC_TIME_FILTER, true, {{IDC_START_TIME, true}, {IDC_END_TIME, true}}},
         {IDC_TIME_FILTER, false, {{IDC_START_TIME, false}, {IDC_END_TIME, false}}},
     };
-    for (const auto& step : steps) {
-        if (step.button == IDC_TIME_FILTER) {
-            EXPECT_CALL(form, IsChecked(IDC_TIME_FILTER)).WillOnce(Return(step.checked));
-            EXPECT_CALL(form, SetChecked(IDC_TIME_FILTER, step.checked));
+    for (const auto& [button, checked, usable] : steps) {
+        if (button == IDC_TIME_FILTER) {
+            EXPECT_CALL(form, IsChecked(IDC_TIME_FILTER)).WillOnce(Return(checked));
+            EXPECT_CALL(form, SetChecked(IDC_TIME_FILTER, checked));
         }
-        ExpectUsable(step.usable);
-        EXPECT_TRUE(Click(step.button));
+        ExpectUsable(usable);
+        EXPECT_TRUE(Click(button));
         Mock::VerifyAndClearExpectations(&form);
     }
 }
@@ -84,12 +83,8 @@ TEST_F(MainForm, SourceFileTakesTheChosenNameWholeAndCancelKeepsTheLastOne)
 
 TEST_F(MainForm, ChosenFolderFillsTheSavePathAndAFailureKeepsItReportingOnlyAMissingPath)
 {
-    const struct {
-        FolderOutcome outcome;
-        std::wstring path;
-        std::wstring_view shown;
-        std::wstring_view message;
-    } cases[] = {
+    // What the browser answers, what the save path then shows (nothing: it stays), and the message if any.
+    const std::tuple<FolderOutcome, std::wstring, std::wstring_view, std::wstring_view> cases[] = {
         {FolderOutcome::Chosen, L"D:\\video", L"D:\\video", L""},
         {FolderOutcome::Chosen, L"D:\\", L"D:", L""},
         // In code page 936 the last byte of 籠 is 0x5C, a backslash to a byte-wise test.
@@ -99,13 +94,13 @@ TEST_F(MainForm, ChosenFolderFillsTheSavePathAndAFailureKeepsItReportingOnlyAMis
         {FolderOutcome::ConversionFailed, L"", L"", texts::kFolderConversionFailed},
         {FolderOutcome::Chosen, L"", L"", texts::kFolderEmpty},
     };
-    for (const auto& c : cases) {
-        EXPECT_CALL(form, AskFolder(_, _)).WillOnce(Return(FolderAnswer{c.outcome, c.path}));
-        if (!c.shown.empty())
-            EXPECT_CALL(form, SetItemText(IDC_SAVE_PATH, c.shown));
-        if (!c.message.empty())
-            EXPECT_CALL(form, ShowMessage(c.message, L"renamed copy"sv, kMbIconStop | kMbOk));
-        EXPECT_TRUE(Click(IDC_BROWSE_FOLDER)) << c.path;
+    for (const auto& [outcome, path, shown, message] : cases) {
+        EXPECT_CALL(form, AskFolder(_, _)).WillOnce(Return(FolderAnswer{outcome, path}));
+        if (!shown.empty())
+            EXPECT_CALL(form, SetItemText(IDC_SAVE_PATH, shown));
+        if (!message.empty())
+            EXPECT_CALL(form, ShowMessage(message, L"renamed copy"sv, kMbIconStop | kMbOk));
+        EXPECT_TRUE(Click(IDC_BROWSE_FOLDER)) << path;
     }
 }
 
