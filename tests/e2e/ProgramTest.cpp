@@ -1,5 +1,5 @@
 // The shipped program as its user meets it, driven from outside its process: started, handing the user
-// over by Enter through a stand-in browser, its About box reached by keys, and closed.
+// over by Enter to a stand-in browser, its About box reached by keys, and closed.
 #include "dialogs/Texts.h"
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -47,53 +48,21 @@ void TypeKey(WORD virtualKey, DWORD flags, wchar_t character = 0)
     ::SendInput(1, &key, sizeof key);
 }
 
-// Registers a logger as the program that opens web addresses, so no browser starts and each address the
-// program hands to the shell can be read back exactly. The previous handler comes back when it goes.
-class CBrowserStandIn {
-public:
-    CBrowserStandIn()
-    {
-        wchar_t previous[1024] = {};
-        DWORD size = sizeof previous;
-        ::RegGetValueW(HKEY_LOCAL_MACHINE, kHandler, nullptr, RRF_RT_REG_SZ, nullptr, previous, &size);
-        m_previous = previous;
-        Register(L"\"" + BuildFolder() + L"url_logger.exe\" \"" + m_log + L"\" \"%1\"");
-    }
-    ~CBrowserStandIn()
-    {
-        Register(m_previous);
-        ::DeleteFileW(m_log.c_str());
-    }
-
-    // Waits for that many, sorted: loggers started together may write in either order.
-    std::vector<std::wstring> WaitForAddresses(size_t count) const
-    {
-        std::vector<std::wstring> addresses;
-        PumpUntil([&] {
-            addresses.clear();
-            // One line of UTF-16 text for each address.
-            if (FILE* log = ::_wfopen(m_log.c_str(), L"rb")) {
-                for (wchar_t line[1024]; std::fgetws(line, 1024, log);)
-                    addresses.emplace_back(line, std::wcscspn(line, L"\n"));
-                std::fclose(log);
-            }
-            return addresses.size() >= count;
-        });
-        std::sort(addresses.begin(), addresses.end());
-        return addresses;
-    }
-
-private:
-    static constexpr const wchar_t* kHandler = L"Software\\Classes\\http\\shell\\open\\command";
-    void Register(const std::wstring& command)
-    {
-        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kHandler, nullptr, REG_SZ, command.c_str(),
-                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    }
-
-    std::wstring m_log = BuildFolder() + L"opened-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
-    std::wstring m_previous;
-};
+// The addresses the stand-in browser was asked to open, once there are that many; sorted, as browsers
+// started together may record them in either order.
+std::vector<std::string> OpenedAddresses(size_t count)
+{
+    std::vector<std::string> addresses;
+    PumpUntil([&] {
+        std::ifstream log(std::filesystem::path(BuildFolder() + L"opened.log"));
+        addresses.clear();
+        for (std::string line; std::getline(log, line);)
+            addresses.push_back(line);
+        return addresses.size() >= count;
+    });
+    std::sort(addresses.begin(), addresses.end());
+    return addresses;
+}
 
 // Ends the program, whatever became of the test.
 struct CStarted : PROCESS_INFORMATION {
@@ -113,7 +82,7 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     const std::wstring copy = BuildFolder() + L"Quilmar Recovery.exe";
     ASSERT_TRUE(::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE));
     const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(), ::DeleteFileW);
-    CBrowserStandIn browser;
+    ::DeleteFileW((BuildFolder() + L"opened.log").c_str());
     CStarted program{};
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -128,7 +97,7 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     PressKey(program.dwThreadId, VK_RETURN);
     const HWND message = WaitForDialog(program.dwThreadId, form);
     ASSERT_TRUE(message);
-    EXPECT_EQ(browser.WaitForAddresses(1), std::vector<std::wstring>{L"http://www.morvane.example/"});
+    EXPECT_EQ(OpenedAddresses(1), std::vector<std::string>{"http://www.morvane.example/"});
     EXPECT_EQ(Text(message), L"Quilmar Recovery");
     EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), texts::kContactMessage);
     PressKey(program.dwThreadId, VK_RETURN);
@@ -148,9 +117,8 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
     for (int link : {IDC_HOME_LINK, IDC_SOFT_LINK})
         ::PostMessageW(::GetDlgItem(box, link), WM_LBUTTONUP, 0, 0);
-    EXPECT_EQ(browser.WaitForAddresses(3), (std::vector<std::wstring>{L"http://soft.morvane.example",
-                                                                       L"http://www.morvane.example",
-                                                                       L"http://www.morvane.example/"}));
+    EXPECT_EQ(OpenedAddresses(3), (std::vector<std::string>{"http://soft.morvane.example", "http://www.morvane.example",
+                                                             "http://www.morvane.example/"}));
     ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
 

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -132,8 +133,7 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
     const std::wstring image = folder + L"\\scan.vmdk";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     ::CloseHandle(::CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    PIDLIST_ABSOLUTE items[3] = {::ILCreateFromPathW(folder.c_str()), ::ILCreateFromPathW(L"C:\\"), nullptr};
-    ::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &items[2]);
+    const wchar_t* const computer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
     RunProgram([&](HWND form) {
         const auto type = [&](const std::wstring& name, int button) {
             // The explorer-style dialog keeps its file name in an editable combo box.
@@ -147,31 +147,38 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
         EXPECT_EQ(type(folder + L"\\missing.img", IDOK), folder + L"\\missing.img");
         EXPECT_EQ(type(image, IDCANCEL), folder + L"\\missing.img");
 
-        const auto choose = [&](PIDLIST_ABSOLUTE item, int button) {
+        const auto choose = [&](const std::wstring& path, int button) {
             return Browse(form, IDC_BROWSE_FOLDER, IDC_SAVE_PATH, [&](HWND browser) {
-                // Now and then Wine's browser stops short of a deep folder and leaves the selection at the
-                // top of its tree; asking again finds it.
+                // Now and then Wine's browser stops short of a deep folder; asking again until its tree shows
+                // the item selected finds it.
+                SHFILEINFOW wanted{};
+                ::SHGetFileInfoW(path.c_str(), 0, &wanted, sizeof wanted, SHGFI_DISPLAYNAME);
                 const HWND tree = ::FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
                 PumpUntil([&] {
-                    ::SendMessageW(browser, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(item));
-                    return ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) !=
-                           ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+                    ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+                    wchar_t text[MAX_PATH] = {};
+                    TVITEMW selected{TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, text, MAX_PATH, 0, 0, 0, 0};
+                    TreeView_GetItem(tree, &selected);
+                    return std::wcscmp(text, wanted.szDisplayName) == 0;
                 });
             }, button);
         };
-        EXPECT_EQ(choose(items[0], IDOK), folder);
-        EXPECT_EQ(choose(items[1], IDOK), L"C:");
-        EXPECT_EQ(choose(items[0], IDCANCEL), L"C:");
+        EXPECT_EQ(choose(folder, IDOK), folder);
+        EXPECT_EQ(choose(L"C:\\", IDOK), L"C:");
+        EXPECT_EQ(choose(folder, IDCANCEL), L"C:");
         // Computer has no file-system path. The browser greys its OK button for it, so a user cannot choose
         // it; the click is delivered anyway to reach the failure the shell reports.
-        EXPECT_EQ(choose(items[2], IDOK), L"C:");
+        EXPECT_EQ(choose(computer, IDOK), L"C:");
         const HWND message = DialogOver(form);
         ASSERT_TRUE(message) << "no message for a folder without a path";
         ::PostMessageW(message, WM_COMMAND, IDOK, 0);
         PumpUntil([&] { return !::IsWindow(message); });
     });
-    for (PIDLIST_ABSOLUTE item : items) {
-        EXPECT_EQ(LiveCopiesOf(item), 1u) << "an item list the browser returned was not freed";
+    // A folder's item list carries its dates, which may have moved since; those of a drive and of Computer
+    // do not, so a copy the browser returned and nobody freed still matches one made now.
+    for (const wchar_t* path : {L"C:\\", computer}) {
+        const PIDLIST_ABSOLUTE item = ::ILCreateFromPathW(path);
+        EXPECT_EQ(LiveCopiesOf(item), 1u) << "the item list the browser returned was not freed";
         ::ILFree(item);
     }
     // The file dialog leaves the process in the folder it showed last, which would keep it from going.
