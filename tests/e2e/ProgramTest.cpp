@@ -117,7 +117,8 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
     for (int link : {IDC_HOME_LINK, IDC_SOFT_LINK})
         ::PostMessageW(::GetDlgItem(box, link), WM_LBUTTONUP, 0, 0);
-    EXPECT_EQ(OpenedAddresses(3), (std::vector<std::string>{"http://soft.morvane.example", "http://www.morvane.example",
+    // Wine hands each address on in its canonical form, with a slash after the host.
+    EXPECT_EQ(OpenedAddresses(3), (std::vector<std::string>{"http://soft.morvane.example/", "http://www.morvane.example/",
                                                              "http://www.morvane.example/"}));
     ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
