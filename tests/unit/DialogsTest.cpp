@@ -72,15 +72,6 @@ TEST_F(MainForm, SourceModeAndTimeFilterDecideWhatIsUsable)
     }
 }
 
-TEST_F(MainForm, SourceFileTakesTheChosenNameWholeAndCancelKeepsTheLastOne)
-{
-    const std::wstring deep = L"D:\\" + std::wstring(300, L'a') + L"\\录像.img";
-    EXPECT_CALL(form, AskOpenFile(_)).WillOnce(Return(deep)).WillOnce(Return(std::nullopt));
-    EXPECT_CALL(form, SetItemText(IDC_SOURCE_FILE, std::wstring_view(deep)));
-    EXPECT_TRUE(Click(IDC_BROWSE_FILE));
-    EXPECT_TRUE(Click(IDC_BROWSE_FILE));
-}
-
 TEST_F(MainForm, ChosenFolderFillsTheSavePathAndAFailureKeepsItReportingOnlyAMissingPath)
 {
     // What the browser answers, what the save path then shows (nothing: it stays), and the message if any.
