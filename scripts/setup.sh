@@ -19,6 +19,3 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get update -q
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi
-
-# The tests run the program under an English UTF-8 locale as well as under C.
-locale -a 2>/dev/null | grep -qix 'en_US.utf8' || $SUDO localedef -i en_US -f UTF-8 en_US.UTF-8
