@@ -26,4 +26,7 @@ constexpr std::wstring_view kSoftwareSite = L"http://soft.morvane.example";
 
 constexpr std::wstring_view kContactMessage = L"请联系Morvane软件科技数据中心,010-55501234  13055501234";
 
+// Followed by the file's name, when a system DLL cannot be loaded or lacks a function the program calls.
+constexpr std::wstring_view kSystemFileMissing = L"无法加载系统文件: ";
+
 }  // namespace texts

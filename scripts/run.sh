@@ -5,9 +5,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-scripts/build.sh i686
-exe=build/i686/Velmora.exe
 . scripts/wine-env.sh
+# The 32-bit program is the one we ship first; a machine that cannot run it gets the 64-bit one.
+velmora_detect_wine
+tree=$(velmora_runnable_trees | cut -d' ' -f1)
+[ "$tree" = i686 ] || echo "Running the 64-bit program: $VELMORA_WINE_WHY."
+scripts/build.sh "$tree"
+exe=build/$tree/Velmora.exe
 
 if [ -n "${DISPLAY:-}" ] && [ "${VELMORA_HEADLESS:-0}" != 1 ]; then
     velmora_wine_up

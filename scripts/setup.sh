@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12. Safe to run again.
+# Installs what building, running, testing and packaging need on Debian 12. Safe to run again.
 # With the argument "art", also what res/art/render.sh needs to redraw the images.
 set -euo pipefail
 
 pkgs=(build-essential cmake ninja-build googletest
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-      wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales clang-format)
+      wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales clang-format
+      wixl msitools osslsigncode zip openssl)
 [ "${1:-}" = art ] && pkgs+=(librsvg2-bin)
 
 missing=()
@@ -18,8 +19,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     # wine32 is an i386 package: 32-bit programs do not start without it.
     dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
     $SUDO apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi
-
-# The tests run the program under an English UTF-8 locale as well as under C.
-locale -a 2>/dev/null | grep -qix 'en_US.utf8' || $SUDO localedef -i en_US -f UTF-8 en_US.UTF-8

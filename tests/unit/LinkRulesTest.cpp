@@ -1,77 +1,42 @@
-// The hyperlink's rules: byte limits on code-page-936 text, which text stands in, and the hover edges.
+// The hyperlink's rules: byte limits on code-page-936 text, and the hover's edges.
 #include "controls/LinkRules.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 using namespace links;
 
 namespace {
 
-std::wstring Ascii(size_t n)
+TEST(LinkRules, CaptionHolds31AndTargetHolds1023BytesWithChineseCountingTwoAndNoCharacterHalved)
 {
-    return std::wstring(n, L'a');
+    const auto ascii = [](size_t n) { return std::wstring(n, L'a'); };
+    const auto chinese = [](size_t n) { return std::wstring(n, L'关'); };
+    const std::wstring pair = L"\xD83D\xDE00";  // one character beyond the 16-bit range
+    EXPECT_EQ(Cp936Bytes(L"\U0001F600"), 4u);    // however wide wchar_t is
+    for (const auto& [text, caption, target] :
+         {std::tuple{ascii(31), true, true}, {ascii(32), false, true}, {chinese(15) + L"a", true, true},
+          {chinese(16), false, true}, {ascii(1023), false, true}, {ascii(1024), false, false},
+          {chinese(511) + L"a", false, true}, {chinese(512), false, false}}) {
+        EXPECT_EQ(CaptionFits(text), caption) << text.size();
+        EXPECT_EQ(TargetFits(text), target) << text.size();
+    }
+    EXPECT_EQ(FittingPrefix(ascii(30) + L"关", 31), ascii(30));
+    EXPECT_EQ(FittingPrefix(ascii(28) + pair, 31), ascii(28));
+    EXPECT_EQ(FittingPrefix(ascii(27) + pair, 31), ascii(27) + pair);
+    // Without a caption a link draws the control's own text, cut only where a target would be.
+    EXPECT_EQ(TextToDraw(L"", chinese(600)), chinese(511));
 }
 
-std::wstring Chinese(size_t n)
-{
-    return std::wstring(n, L'关');
-}
-
-TEST(LinkBytes, CaptionTakesAtMost31BytesAndTargetAtMost1023CountingChineseAsTwo)
-{
-    EXPECT_EQ(Cp936Bytes(L"关于Velmora..."), 14u);
-    // A character beyond the 16-bit range is never counted lower than its surrogate pair.
-    EXPECT_EQ(Cp936Bytes(L"\U0001F600"), 4u);
-
-    EXPECT_TRUE(CaptionFits(L""));
-    EXPECT_TRUE(CaptionFits(Ascii(31)));
-    EXPECT_FALSE(CaptionFits(Ascii(32)));
-    EXPECT_TRUE(CaptionFits(Chinese(15) + L"a"));
-    EXPECT_FALSE(CaptionFits(Chinese(16)));  // 16 characters but 32 bytes
-
-    EXPECT_TRUE(TargetFits(Ascii(1023)));
-    EXPECT_FALSE(TargetFits(Ascii(1024)));
-    EXPECT_TRUE(TargetFits(Chinese(511) + L"a"));
-    EXPECT_FALSE(TargetFits(Chinese(512)));
-}
-
-TEST(LinkBytes, FittingPrefixStopsBeforeACharacterThatWouldCrossTheLimit)
-{
-    EXPECT_EQ(FittingPrefix(Ascii(30) + L"关", 31), Ascii(30));
-    EXPECT_EQ(FittingPrefix(Ascii(29) + L"关", 31), Ascii(29) + L"关");
-    // A surrogate pair is kept whole or left out whole, never halved.
-    const std::wstring pair = L"\xD83D\xDE00";
-    EXPECT_EQ(FittingPrefix(Ascii(28) + pair, 31), Ascii(28));
-    EXPECT_EQ(FittingPrefix(Ascii(27) + pair, 31), Ascii(27) + pair);
-}
-
-TEST(LinkText, OwnTextWinsAndAnEmptyOneFallsBackToTheWholeControlText)
-{
-    const std::wstring control = L"http://soft.morvane.example/downloads/recorder-tools";  // over 31 bytes
-    EXPECT_EQ(TextToDraw(L"caption", control), L"caption");
-    EXPECT_EQ(TextToOpen(L"http://t.example", control), L"http://t.example");
-    EXPECT_EQ(TextToDraw(L"", control), control);
-    EXPECT_EQ(TextToOpen(L"", control), control);
-    // Only a control text longer than a target field is cut, at that field's limit.
-    EXPECT_EQ(TextToOpen(L"", Ascii(2000)), Ascii(1023));
-    EXPECT_EQ(TextToDraw(L"", Chinese(600)), Chinese(511));
-}
-
-TEST(LinkHover, EdgesCountAsInsideAndOnlyLeavingEndsTheHover)
+TEST(LinkRules, EveryEdgeCountsAsInside)
 {
     const Bounds bounds{10, 20, 110, 40};
-    for (auto [x, y] : {std::pair{50, 30}, {10, 30}, {110, 30}, {50, 20}, {50, 40}, {110, 40}})
+    for (auto [x, y] : {std::pair{10, 30}, {110, 30}, {50, 20}, {50, 40}})
         EXPECT_TRUE(IsInside(bounds, x, y)) << x << "," << y;
     for (auto [x, y] : {std::pair{9, 30}, {111, 30}, {50, 19}, {50, 41}})
         EXPECT_FALSE(IsInside(bounds, x, y)) << x << "," << y;
-
-    // The first move may arrive with the cursor already past the edge; it still starts the hover.
-    EXPECT_EQ(OnMouseMove(false, false), HoverChange::Enter);
-    EXPECT_EQ(OnMouseMove(false, true), HoverChange::Enter);
-    EXPECT_EQ(OnMouseMove(true, true), HoverChange::None);
-    EXPECT_EQ(OnMouseMove(true, false), HoverChange::Leave);
 }
 
 }  // namespace

@@ -1,175 +1,152 @@
-// What ships: the built executable's headers, imports, version block, images and manifest.
+// What ships, in every Velmora.exe this tree can see: headers, imports, manifest, and the two dialogs as
+// their templates lay them out at the dialog font.
 #include "res/resource.h"
+#include "tests/WinTestSupport.h"
 #include "tests/wine/ResourceReader.h"
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
-#include <tuple>
+#include <map>
+#include <set>
 
 namespace {
 
-BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR list)
-{
-    reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectNumber(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list)
-{
-    reinterpret_cast<std::vector<int>*>(list)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
-    return TRUE;
-}
-
-// The shipped executable, mapped once as an image resource: its resources and headers can be read,
-// but none of its code runs.
-class BuiltExe : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_module = ::LoadLibraryExW(Path().c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    }
-    static void TearDownTestSuite() { ::FreeLibrary(s_module); }
-
-    static std::wstring Path() { return BuildFolder() + L"Velmora.exe"; }
-    static std::string Resource(LPCWSTR type, int id)
-    {
-        const HRSRC found = ::FindResourceW(s_module, MAKEINTRESOURCEW(id), type);
-        const auto* data =
-            found ? static_cast<const char*>(::LockResource(::LoadResource(s_module, found))) : "";
-        return std::string(data, found ? ::SizeofResource(s_module, found) : 0);
-    }
-
-    static HMODULE s_module;
+struct Program {
+    std::wstring path;
+    bool is64Bit;
 };
 
-HMODULE BuiltExe::s_module = nullptr;
-
-TEST_F(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
+void PrintTo(const Program& program, std::ostream* out)
 {
-    const IMAGE_NT_HEADERS* nt = NtHeadersOf(s_module);
-    ASSERT_NE(nt, nullptr);
-    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
-                      (sizeof(void*) == 8 ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
-    EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & aslr, aslr);
-    EXPECT_EQ(nt->FileHeader.Machine,
-              sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+    *out << (program.is64Bit ? "x86_64" : "i686");
+}
 
-    const std::vector<std::string> system = {"advapi32.dll", "comctl32.dll", "comdlg32.dll",
-                                             "gdi32.dll",    "kernel32.dll", "msvcrt.dll",
-                                             "ole32.dll",    "shell32.dll",  "user32.dll"};
-    const std::vector<std::string> imports = ImportedDlls(s_module);
+// This tree's program, and on a 64-bit tree the 32-bit one beside it: a machine that runs 64-bit programs
+// only cannot run the 32-bit tree's tests, so this tree reads that program in their stead. The test
+// script asks for it there; elsewhere it is read when it has been built.
+std::vector<Program> Programs()
+{
+    std::vector<Program> programs{{BuildFolder() + L"Velmora.exe", sizeof(void*) == 8}};
+    const std::wstring other = BuildFolder() + L"..\\i686\\Velmora.exe";
+    if (sizeof(void*) == 8 && (::GetEnvironmentVariableW(L"VELMORA_CHECK_I686_EXE", nullptr, 0) != 0 ||
+                               ::GetFileAttributesW(other.c_str()) != INVALID_FILE_ATTRIBUTES))
+        programs.push_back({other, false});
+    return programs;
+}
+
+// The program mapped as an image resource: its resources and headers can be read, but none of its code
+// runs. That works for a 32-bit one from a 64-bit process too.
+class BuiltExe : public ::testing::TestWithParam<Program> {
+protected:
+    void SetUp() override
+    {
+        exe = ::LoadLibraryExW(GetParam().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(exe, nullptr) << "build the tree first";
+    }
+    void TearDown() override { ::FreeLibrary(exe); }
+
+    HMODULE exe = nullptr;
+};
+
+INSTANTIATE_TEST_SUITE_P(Each, BuiltExe, ::testing::ValuesIn(Programs()),
+                         [](const auto& program) { return program.param.is64Bit ? "x86_64" : "i686"; });
+
+TEST_P(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
+{
+    const IMAGE_NT_HEADERS* nt = NtHeadersOf(exe);
+    ASSERT_NE(nt, nullptr);
+    const bool is64Bit = GetParam().is64Bit;
+    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
+                      (is64Bit ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
+    EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & aslr, aslr);
+    EXPECT_EQ(nt->FileHeader.Machine, is64Bit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+
+    // The system's known DLLs come from its own folder before any search, so nothing planted beside the
+    // program can stand in for them. Every other DLL must be delay-loaded.
+    const std::vector<std::string> known = {"advapi32.dll", "gdi32.dll", "kernel32.dll",
+                                            "msvcrt.dll",   "ole32.dll", "user32.dll"};
+    const std::vector<std::string> imports = ImportedDlls(exe);
     EXPECT_FALSE(imports.empty());
     for (std::string name : imports) {
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-        EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_NE(std::find(known.begin(), known.end(), name), known.end()) << name;
     }
 }
 
-TEST_F(BuiltExe, CarriesTheVersionBlock)
+TEST_P(BuiltExe, AsksForNoThemeNoElevationAndNoRuntimeAssembly)
 {
-    std::vector<BYTE> block(::GetFileVersionInfoSizeW(Path().c_str(), nullptr));
-    ASSERT_TRUE(::GetFileVersionInfoW(Path().c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
-    const auto value = [&](const std::wstring& path) -> const void* {
-        void* found = nullptr;
-        UINT length = 0;
-        return ::VerQueryValueW(block.data(), path.c_str(), &found, &length) && length ? found : nullptr;
-    };
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
-    ASSERT_NE(fixed, nullptr);
-    EXPECT_EQ((std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
-                                  fixed->dwProductVersionLS, fixed->dwFileOS, fixed->dwFileType}),
-              (std::vector<DWORD>{0x10000, 1, 0x10000, 1, VOS__WINDOWS32, VFT_APP}));
-    const auto* translation = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
-    ASSERT_NE(translation, nullptr);
-    EXPECT_EQ(translation[0], 0x0409);
-    EXPECT_EQ(translation[1], 1252);
-
-    const auto text = [&](const wchar_t* name) {
-        const auto* found =
-            static_cast<const wchar_t*>(value(std::wstring(L"\\StringFileInfo\\040904e4\\") + name));
-        return std::wstring(found ? found : L"<missing>");
-    };
-    EXPECT_EQ(text(L"FileVersion"), L"1.6.0.0");
-    EXPECT_EQ(text(L"ProductVersion"), L"1.6.0.0");
-    EXPECT_EQ(text(L"InternalName"), L"Velmora.exe");
-    EXPECT_EQ(text(L"OriginalFilename"), L"Velmora.exe");
-    for (const wchar_t* maker : {L"CompanyName", L"LegalCopyright", L"ProductName"})
-        EXPECT_NE(text(maker).find(L"Morvane"), std::wstring::npos) << maker;
-    EXPECT_NE(text(L"FileDescription").find(L"surveillance recovery software"), std::wstring::npos);
-}
-
-TEST_F(BuiltExe, CarriesTheIconAndBothPictures)
-{
-    const std::string group = Resource(RT_GROUP_ICON, IDI_MAINFRAME);
-    ASSERT_GE(group.size(), 6u + 4 * 14);
-    const auto* directory = reinterpret_cast<const BYTE*>(group.data());
-    ASSERT_EQ(directory[4], 4);
-    const int sizes[] = {128, 48, 32, 16};
-    for (int i = 0; i < 4; ++i) {
-        const BYTE* entry = directory + 6 + 14 * i;
-        EXPECT_EQ(entry[0], sizes[i]);
-        EXPECT_EQ(entry[1], sizes[i]);
-        EXPECT_EQ(entry[6] | (entry[7] << 8), 32) << "bits of the " << sizes[i] << " image";
-    }
-
-    const struct {
-        int id;
-        LONG width, height;
-    } pictures[] = {{IDB_BANNER, 585, 71}, {IDB_LOGO, 92, 48}};
-    for (const auto& picture : pictures) {
-        const std::string bitmap = Resource(RT_BITMAP, picture.id);
-        ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER));
-        BITMAPINFOHEADER header;
-        std::memcpy(&header, bitmap.data(), sizeof header);
-        EXPECT_EQ(header.biWidth, picture.width);
-        EXPECT_EQ(header.biHeight, picture.height);
-        EXPECT_EQ(header.biBitCount, 24);
-    }
-}
-
-TEST_F(BuiltExe, KeepsEachResourceInItsLanguageAndOneString)
-{
-    const WORD chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
-    const std::tuple<LPCWSTR, int, WORD> expected[] = {
-        {RT_DIALOG, IDD_VELMORA_DIALOG, chinese},
-        {RT_DIALOG, IDD_ABOUTBOX, chinese},
-        {RT_GROUP_ICON, IDI_MAINFRAME, chinese},
-        {RT_BITMAP, IDB_BANNER, chinese},
-        {RT_BITMAP, IDB_LOGO, chinese},
-        {RT_STRING, IDS_ABOUTBOX / 16 + 1, chinese},
-        {RT_MANIFEST, 1, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)}};
-    for (const auto& [type, id, language] : expected) {
-        std::vector<WORD> languages;
-        ::EnumResourceLanguagesW(s_module, type, MAKEINTRESOURCEW(id), CollectLanguage,
-                                 reinterpret_cast<LONG_PTR>(&languages));
-        EXPECT_EQ(languages, std::vector<WORD>{language}) << id;
-    }
-
-    // Strings are stored in blocks of sixteen; the About entry's is the only block and holds nothing else.
-    for (UINT id = IDS_ABOUTBOX / 16 * 16; id < IDS_ABOUTBOX / 16 * 16 + 16; ++id) {
-        wchar_t text[64] = {};
-        ::LoadStringW(s_module, id, text, 64);
-        EXPECT_STREQ(text, id == IDS_ABOUTBOX ? L"&关于Velmora..." : L"") << id;
-    }
-    std::vector<int> blocks;
-    ::EnumResourceNamesW(s_module, RT_STRING, CollectNumber, reinterpret_cast<LONG_PTR>(&blocks));
-    EXPECT_EQ(blocks, std::vector<int>{IDS_ABOUTBOX / 16 + 1});
-}
-
-TEST_F(BuiltExe, ManifestAsksForNoThemeNoElevationAndNoRuntimeAssembly)
-{
-    const std::string manifest = Resource(RT_MANIFEST, 1);
-    ASSERT_FALSE(manifest.empty());
-    const char* architecture =
-        sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
-    EXPECT_NE(manifest.find(architecture), std::string::npos);
+    const HRSRC resource = ::FindResourceW(exe, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(resource, nullptr);
+    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(exe, resource))),
+                               ::SizeofResource(exe, resource));
+    EXPECT_NE(manifest.find(GetParam().is64Bit ? "Architecture=\"amd64\"" : "Architecture=\"x86\""), std::string::npos);
     for (const char* absent : {"Common-Controls", "requestedExecutionLevel", "dependency", "VC80", "MFC"})
         EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
+}
+
+INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// The control each label names, whichever dialog it is on.
+const std::map<std::wstring, int> kNamedBy = {
+    {L"扫描偏移(字节):", IDC_SCAN_OFFSET}, {L"扫描大小(字节):", IDC_SCAN_SIZE}, {L"源设备:", IDC_SOURCE_DEVICE},
+    {L"源文件:", IDC_SOURCE_FILE},          {L"保存路径:", IDC_SAVE_PATH},      {L"开始时间:", IDC_START_TIME},
+    {L"结束时间:", IDC_END_TIME},           {L"官网:", IDC_HOME_LINK},          {L"软件站:", IDC_SOFT_LINK}};
+
+TEST_P(BuiltExe, DialogsShowEveryTextWholeEachLabelBesideTheControlItNamesAndEveryControlInside)
+{
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&classes);
+    for (int id : {IDD_VELMORA_DIALOG, IDD_ABOUTBOX}) {
+        SCOPED_TRACE(::testing::Message() << "dialog " << id);
+        const HWND dialog = ::CreateDialogParamW(exe, MAKEINTRESOURCEW(id), nullptr, TemplateOnly, 0);
+        ASSERT_NE(dialog, nullptr);
+        RECT client{}, beside{0, 0, 20, 0};
+        ::GetClientRect(dialog, &client);
+        ::MapDialogRect(dialog, &beside);
+        std::map<int, RECT> numbered;  // in the dialog's client coordinates
+        std::vector<std::pair<std::wstring, RECT>> labels;
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT area{};
+            ::GetWindowRect(child, &area);
+            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
+            const int number = ::GetDlgCtrlID(child);
+            SCOPED_TRACE(::testing::Message() << "control " << number << " at " << area.left << "," << area.top);
+            EXPECT_TRUE(area.left >= 0 && area.top >= 0 && area.right <= client.right && area.bottom <= client.bottom);
+            EXPECT_TRUE(number == -1 || numbered.emplace(number, area).second) << "number taken";
+            wchar_t text[256] = {}, kind[16] = {};
+            ::GetClassNameW(child, kind, 16);
+            const bool isStatic = _wcsicmp(kind, L"Static") == 0;
+            if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP || !::GetWindowTextW(child, text, 256))
+                continue;
+            if (isStatic && number == -1)
+                labels.emplace_back(text, area);
+            // A text beside a check mark, inside a frame or on a button needs about a line's height more.
+            const HDC dc = ::GetDC(child);
+            const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+            RECT needed{};
+            ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+            ::SelectObject(dc, previous);
+            ::ReleaseDC(child, dc);
+            EXPECT_LE(needed.right + (isStatic ? 0 : needed.bottom), area.right - area.left) << "clipped";
+            EXPECT_LE(needed.bottom, area.bottom - area.top) << "clipped";
+        }
+        for (const auto& [text, area] : labels) {
+            const auto named = kNamedBy.find(text);
+            ASSERT_NE(named, kNamedBy.end()) << "a label that names nothing known";
+            const RECT& other = numbered[named->second];
+            const LONG middle = (area.top + area.bottom) / 2;
+            EXPECT_TRUE(other.top <= middle && middle <= other.bottom) << "not in the row of " << named->second;
+            EXPECT_TRUE(area.right <= other.left && other.left - area.right <= beside.right) << "not beside " << named->second;
+        }
+        ::DestroyWindow(dialog);
+    }
 }
 
 }  // namespace

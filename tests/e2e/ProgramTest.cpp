@@ -1,0 +1,135 @@
+// The shipped program as its user meets it, driven from outside its process: started, handing the user
+// over by Enter to a stand-in browser, its About box reached by keys, and closed.
+#include "dialogs/Texts.h"
+#include "res/resource.h"
+#include "tests/WinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+// Reads go through WM_GETTEXT: GetWindowText does not ask another process's windows.
+std::wstring Text(HWND window)
+{
+    wchar_t text[256] = {};
+    ::SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+GUITHREADINFO StateOf(DWORD thread)
+{
+    GUITHREADINFO state{};
+    state.cbSize = sizeof state;
+    ::GetGUIThreadInfo(thread, &state);
+    return state;
+}
+
+// A key posted to the control with the focus, through the program's own dialog message handling.
+void PressKey(DWORD thread, WORD virtualKey)
+{
+    const HWND focus = StateOf(thread).hwndFocus;
+    ::PostMessageW(focus, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageW(focus, WM_KEYUP, virtualKey, 1 | (3u << 30));
+}
+
+// A key through the system's input queue, as if typed; with KEYEVENTF_UNICODE, the character instead.
+void TypeKey(WORD virtualKey, DWORD flags, wchar_t character = 0)
+{
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = virtualKey;
+    key.ki.wScan = character;
+    key.ki.dwFlags = flags;
+    ::SendInput(1, &key, sizeof key);
+}
+
+// The addresses the stand-in browser was asked to open, once there are that many; sorted, as browsers
+// started together may record them in either order.
+std::vector<std::string> OpenedAddresses(size_t count)
+{
+    std::vector<std::string> addresses;
+    PumpUntil([&] {
+        std::ifstream log(std::filesystem::path(BuildFolder() + L"opened.log"));
+        addresses.clear();
+        for (std::string line; std::getline(log, line);)
+            addresses.push_back(line);
+        return addresses.size() >= count;
+    });
+    std::sort(addresses.begin(), addresses.end());
+    return addresses;
+}
+
+// Ends the program, whatever became of the test.
+struct CStarted : PROCESS_INFORMATION {
+    ~CStarted()
+    {
+        ::TerminateProcess(hProcess, 1);
+        ::WaitForSingleObject(hProcess, 10000);
+        ::CloseHandle(hThread);
+        ::CloseHandle(hProcess);
+    }
+};
+
+TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
+{
+    // A renamed copy: its message boxes take their caption from the name it runs under. An ASCII name, as
+    // under the C locale Wine cannot put other characters into a Unix file name.
+    const std::wstring copy = BuildFolder() + L"Quilmar Recovery.exe";
+    ASSERT_TRUE(::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE));
+    const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(), ::DeleteFileW);
+    ::DeleteFileW((BuildFolder() + L"opened.log").c_str());
+    CStarted program{};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &program));
+    const HWND form = WaitForDialog(program.dwThreadId, nullptr);
+    ASSERT_TRUE(form);
+    // Wide texts come back whole whatever the code page of the locale the tests run under.
+    EXPECT_EQ(Text(form), L"Morvane软件-VelmoraQuilmar监控");
+    EXPECT_EQ(StateOf(program.dwThreadId).hwndFocus, ::GetDlgItem(form, IDC_SCAN_OFFSET));
+
+    // No push button has the focus, so Enter means the default button.
+    PressKey(program.dwThreadId, VK_RETURN);
+    const HWND message = WaitForDialog(program.dwThreadId, form);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(OpenedAddresses(1), std::vector<std::string>{"http://www.morvane.example/"});
+    EXPECT_EQ(Text(message), L"Quilmar Recovery");
+    EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), texts::kContactMessage);
+    PressKey(program.dwThreadId, VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(message); }));
+
+    // Alt+Space opens the system menu, and the About entry's access key chooses it.
+    ::SetForegroundWindow(form);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == form; }));
+    TypeKey(VK_MENU, 0);
+    TypeKey(VK_SPACE, 0);
+    TypeKey(VK_SPACE, KEYEVENTF_KEYUP);
+    TypeKey(VK_MENU, KEYEVENTF_KEYUP);
+    ASSERT_TRUE(PumpUntil([&] { return StateOf(program.dwThreadId).hwndMenuOwner == form; }));
+    TypeKey(0, KEYEVENTF_UNICODE, L'关');
+    TypeKey(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, L'关');
+    const HWND box = WaitForDialog(program.dwThreadId, form);
+    ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
+    for (int link : {IDC_HOME_LINK, IDC_SOFT_LINK})
+        ::PostMessageW(::GetDlgItem(box, link), WM_LBUTTONUP, 0, 0);
+    // Wine hands each address on in its canonical form, with a slash after the host.
+    EXPECT_EQ(OpenedAddresses(3), (std::vector<std::string>{"http://soft.morvane.example/", "http://www.morvane.example/",
+                                                             "http://www.morvane.example/"}));
+    ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
+
+    // There is no help file: had F1 brought up an error box, the Escape would close that box instead.
+    PressKey(program.dwThreadId, VK_F1);
+    PressKey(program.dwThreadId, VK_ESCAPE);
+    EXPECT_EQ(::WaitForSingleObject(program.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD exitCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(program.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// The dialogs' decisions, stated as what they must do to their form: the main form's first state, its
+// buttons and window-level behaviour, and the About box. A strict mock fails any call not expected.
+#include "dialogs/AboutDlg.h"
+#include "dialogs/Texts.h"
+#include "dialogs/VelmoraDlg.h"
+#include "tests/unit/MockForm.h"
+
+#include <tuple>
+
+namespace {
+
+using namespace std::literals;
+using namespace ::testing;
+
+class MainForm : public Test {
+protected:
+    StrictMock<CMockForm> form;
+    CVelmoraDlg dialog;
+
+    void SetUp() override
+    {
+        dialog.BindForm(&form);
+        EXPECT_CALL(form, ProgramName()).WillRepeatedly(Return(L"renamed copy"));
+    }
+    bool Click(int id) { return dialog.OnCommand(id, kBnClicked); }
+    void ExpectUsable(const std::vector<std::pair<int, bool>>& items)
+    {
+        for (auto [id, usable] : items)
+            EXPECT_CALL(form, EnableItem(id, usable));
+    }
+};
+
+TEST_F(MainForm, OpensInImageModeWithTheDrivesListedTheTimeFilterOffAndAnAboutEntryOnlyWithText)
+{
+    for (const wchar_t* about : {L"&About", L""}) {
+        EXPECT_CALL(form, LoadText(IDS_ABOUTBOX)).WillOnce(Return(about));
+        // It fails: without a system menu the form opens all the same.
+        EXPECT_CALL(form, AddSystemMenuItem(IDM_ABOUTBOX, std::wstring_view(about))).Times(*about ? 1 : 0);
+        EXPECT_CALL(form, SetIcons(IDI_MAINFRAME));
+        EXPECT_CALL(form, SetItemText(IDC_SCAN_OFFSET, L"0"sv));
+        EXPECT_CALL(form, SetChecked(IDC_MODE_IMAGE, true));
+        EXPECT_CALL(form, SetChecked(IDC_TIME_FILTER, false));
+        ExpectUsable({{IDC_SOURCE_FILE, true}, {IDC_BROWSE_FILE, true}, {IDC_SOURCE_DEVICE, false},
+                      {IDC_START_TIME, false}, {IDC_END_TIME, false}});
+        InSequence order;
+        for (int i = 0; i < 7; ++i)
+            EXPECT_CALL(form, AddListEntry(IDC_SOURCE_DEVICE, Eq(L"\\\\.\\PhysicalDrive" + std::to_wstring(i))));
+        EXPECT_CALL(form, SelectListEntry(IDC_SOURCE_DEVICE, 0));
+        EXPECT_TRUE(dialog.OnInitDialog());
+        Mock::VerifyAndClearExpectations(&form);
+    }
+}
+
+// Nothing but what is usable changes: the file name, the selected drive and the dates all stay.
+TEST_F(MainForm, SourceModeAndTimeFilterDecideWhatIsUsable)
+{
+    // The button, whether the check box has toggled itself on before it reports the click, what is usable.
+    const std::tuple<int, bool, std::vector<std::pair<int, bool>>> steps[] = {
+        {IDC_MODE_DISK, true, {{IDC_SOURCE_DEVICE, true}, {IDC_SOURCE_FILE, false}, {IDC_BROWSE_FILE, false}}},
+        {IDC_MODE_IMAGE, true, {{IDC_SOURCE_DEVICE, false}, {IDC_SOURCE_FILE, true}, {IDC_BROWSE_FILE, true}}},
+        {IDC_TIME_FILTER, true, {{IDC_START_TIME, true}, {IDC_END_TIME, true}}},
+        {IDC_TIME_FILTER, false, {{IDC_START_TIME, false}, {IDC_END_TIME, false}}},
+    };
+    for (const auto& [button, checked, usable] : steps) {
+        if (button == IDC_TIME_FILTER) {
+            EXPECT_CALL(form, IsChecked(IDC_TIME_FILTER)).WillOnce(Return(checked));
+            EXPECT_CALL(form, SetChecked(IDC_TIME_FILTER, checked));
+        }
+        ExpectUsable(usable);
+        EXPECT_TRUE(Click(button));
+        Mock::VerifyAndClearExpectations(&form);
+    }
+}
+
+TEST_F(MainForm, ChosenFolderFillsTheSavePathAndAFailureKeepsItReportingOnlyAMissingPath)
+{
+    // What the browser answers, what the save path then shows (nothing: it stays), and the message if any.
+    const std::tuple<FolderOutcome, std::wstring, std::wstring_view, std::wstring_view> cases[] = {
+        {FolderOutcome::Chosen, L"D:\\video", L"D:\\video", L""},
+        {FolderOutcome::Chosen, L"D:\\", L"D:", L""},
+        // In code page 936 the last byte of 籠 is 0x5C, a backslash to a byte-wise test.
+        {FolderOutcome::Chosen, L"D:\\录像\\鸟籠", L"D:\\录像\\鸟籠", L""},
+        {FolderOutcome::Cancelled, L"", L"", L""},
+        {FolderOutcome::NoAllocator, L"", L"", L""},
+        {FolderOutcome::ConversionFailed, L"", L"", texts::kFolderConversionFailed},
+        {FolderOutcome::Chosen, L"", L"", texts::kFolderEmpty},
+    };
+    for (const auto& [outcome, path, shown, message] : cases) {
+        EXPECT_CALL(form, AskFolder(_, _)).WillOnce(Return(FolderAnswer{outcome, path}));
+        if (!shown.empty())
+            EXPECT_CALL(form, SetItemText(IDC_SAVE_PATH, shown));
+        if (!message.empty())
+            EXPECT_CALL(form, ShowMessage(message, L"renamed copy"sv, kMbIconStop | kMbOk));
+        EXPECT_TRUE(Click(IDC_BROWSE_FOLDER)) << path;
+    }
+}
+
+TEST_F(MainForm, ScanAndSaveHandOverToTheHomePageThenShowTheContactMessageAndStopShowsNothing)
+{
+    EXPECT_TRUE(Click(IDC_STOP));
+    EXPECT_FALSE(dialog.OnCommand(IDC_SCAN, kBnClicked + 5));  // not a click
+    InSequence order;
+    for (int button : {IDC_SCAN, IDC_SAVE}) {
+        EXPECT_CALL(form, ShellOpen(Eq(std::wstring(texts::kHomePage) + L"/")));
+        EXPECT_CALL(form, ShowMessage(texts::kContactMessage, L"renamed copy"sv, kMbOk));
+        EXPECT_TRUE(Click(button));
+    }
+}
+
+TEST_F(MainForm, AboutEntryOpensTheAboutBoxWhateverTheLowBitsAndOtherCommandsGoToTheSystem)
+{
+    EXPECT_CALL(form, RunModal(Property(&CDialog::TemplateId, IDD_ABOUTBOX))).Times(3).WillRepeatedly(Return(kIdOk));
+    for (unsigned low : {0x0u, 0x3u, 0xFu})
+        EXPECT_TRUE(dialog.OnSysCommand(IDM_ABOUTBOX | low));
+    // Close and move, and commands that differ from the entry only above its low bits.
+    for (unsigned command : {0xF060u, 0xF010u, 0x0110u, 0x1010u, 0x0020u, 0x0000u})
+        EXPECT_FALSE(dialog.OnSysCommand(command)) << command;
+}
+
+TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconicAndColoursOnlyTheHintLine)
+{
+    EXPECT_CALL(form, IsIconic()).WillOnce(Return(false)).WillOnce(Return(true));
+    EXPECT_CALL(form, ClientSize()).WillOnce(Return(Size{100, 60}));
+    EXPECT_CALL(form, IconSize()).WillOnce(Return(Size{32, 32}));
+    EXPECT_CALL(form, PaintIcon(Point{34, 14}));
+    EXPECT_FALSE(dialog.OnPaint());
+    EXPECT_TRUE(dialog.OnPaint());
+    // Half pixels round up; smaller than the icon, the division truncates toward zero, not down.
+    EXPECT_EQ(CVelmoraDlg::IconOrigin({101, 61}, {32, 32}), (Point{35, 15}));
+    EXPECT_EQ(CVelmoraDlg::IconOrigin({30, 29}, {32, 32}), (Point{0, -1}));
+
+    const std::optional<TextStyle> hint = dialog.OnCtlColor(IDC_HINT);
+    EXPECT_TRUE(hint && hint->text == Rgb(0, 0, 0) && hint->transparent);
+    for (int other : {IDC_RESULT, IDC_SCAN_OFFSET, -1})
+        EXPECT_FALSE(dialog.OnCtlColor(other).has_value()) << other;
+}
+
+TEST(AboutBox, AttachesEachLinkToItsOwnAddressEvenWhenOneFailsAndOkOrCancelCloseIt)
+{
+    StrictMock<CMockForm> form;
+    CAboutDlg about;
+    about.BindForm(&form);
+    EXPECT_CALL(form, AttachLink(IDC_HOME_LINK, _, texts::kHomePage, texts::kHomePage)).WillOnce(Return(false));
+    EXPECT_CALL(form, AttachLink(IDC_SOFT_LINK, _, texts::kSoftwareSite, texts::kSoftwareSite));
+    EXPECT_TRUE(about.OnInitDialog());
+    for (int id : {kIdOk, kIdCancel}) {
+        EXPECT_CALL(form, EndDialog(id));
+        EXPECT_TRUE(about.OnCommand(id, kBnClicked));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// The program's own start-up and form on real windows: COM, icons, where the About box appears, and the
+// common dialogs driven through the adapter as a user would.
+#include "app/VelmoraApp.h"
+#include "res/resource.h"
+#include "tests/WinTestSupport.h"
+
+#include <commctrl.h>
+#include <dlgs.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+namespace {
+
+HWND DialogOver(HWND form, bool wait = true)
+{
+    return WaitForDialog(::GetWindowThreadProcessId(form, nullptr), form, wait);
+}
+
+// Runs the program's start-up on a thread of its own, as the entry point does, and hands its form to user()
+// here; then closes it with the caption's close button. Answers what asking for COM on that thread says
+// afterwards: S_OK when start-up left it as it found it.
+HRESULT RunProgram(const std::function<void(HWND form)>& user)
+{
+    std::atomic<DWORD> thread{0};
+    HRESULT comAfter = E_UNEXPECTED;
+    std::thread program([&] {
+        thread = ::GetCurrentThreadId();
+        theApp.InitInstance();
+        comAfter = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(comAfter))
+            ::CoUninitialize();
+    });
+    PumpUntil([&] { return thread != 0; });
+    const HWND form = WaitForDialog(thread, nullptr);
+    EXPECT_TRUE(form) << "the form did not open";
+    if (form)
+        user(form);
+    // A dialog left open by a failed step would keep the form's run from ending.
+    for (HWND left; form && (left = DialogOver(form, false)) != nullptr;) {
+        ADD_FAILURE() << "a dialog was left open";
+        ::PostMessageW(left, WM_CLOSE, 0, 0);
+        PumpUntil([&] { return !::IsWindow(left); });
+    }
+    ::PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    program.join();
+    return comAfter;
+}
+
+POINT Centre(HWND window)
+{
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+}
+
+TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeavesComAsItFoundIt)
+{
+    const HRESULT comAfter = RunProgram([](HWND form) {
+        const auto big = ::SendMessageW(form, WM_GETICON, ICON_BIG, 0);
+        EXPECT_NE(big, 0);
+        EXPECT_EQ(::SendMessageW(form, WM_GETICON, ICON_SMALL, 0), big);
+        EXPECT_EQ(::SendMessageW(form, WM_QUERYDRAGICON, 0, 0), big);
+        // The hint line's colours on the form's own brush.
+        const HDC dc = ::CreateCompatibleDC(nullptr);
+        EXPECT_NE(::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_HINT))), 0);
+        EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+        ::DeleteDC(dc);
+        RECT work{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_NEAR(Centre(form).x, (work.left + work.right) / 2, 1);
+        EXPECT_NEAR(Centre(form).y, (work.top + work.bottom) / 2, 1);
+        // Over a form away from the middle, then over one mostly past the screen's top left corner.
+        for (const POINT at : {POINT{0, 0}, POINT{-500, -400}}) {
+            ::SetWindowPos(form, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            ::PostMessageW(form, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+            const HWND box = DialogOver(form);
+            ASSERT_TRUE(box);
+            RECT area{};
+            ::GetWindowRect(box, &area);
+            EXPECT_TRUE(at.x != 0 || (std::abs(Centre(box).x - Centre(form).x) <= 1 &&
+                                      std::abs(Centre(box).y - Centre(form).y) <= 1));
+            EXPECT_TRUE(area.left >= work.left && area.top >= work.top);
+            ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
+        }
+    });
+    EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
+}
+
+// Opens a browse button's dialog, lets act() work in it, closes it with a button and reads the box it fills.
+std::wstring Browse(HWND form, int command, int box, const std::function<void(HWND)>& act, int button)
+{
+    ::PostMessageW(form, WM_COMMAND, command, 0);
+    if (const HWND dialog = DialogOver(form)) {
+        act(dialog);
+        ::PostMessageW(::GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+        PumpUntil([&] { return !::IsWindow(dialog); });
+    }
+    wchar_t text[MAX_PATH] = {};
+    ::GetDlgItemTextW(form, box, text, MAX_PATH);
+    return text;
+}
+
+// How many live blocks of the process heap, where the shell's allocator takes its blocks, begin with the
+// item list's bytes.
+size_t LiveCopiesOf(PCIDLIST_ABSOLUTE items)
+{
+    const UINT size = ::ILGetSize(items);
+    size_t copies = 0;
+    PROCESS_HEAP_ENTRY entry{};
+    ::HeapLock(::GetProcessHeap());
+    while (::HeapWalk(::GetProcessHeap(), &entry)) {
+        copies += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && entry.cbData >= size &&
+                  std::memcmp(entry.lpData, items, size) == 0;
+    }
+    ::HeapUnlock(::GetProcessHeap());
+    return copies;
+}
+
+TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEveryItemList)
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = temp + std::wstring(L"velmora cam 1");
+    const std::wstring image = folder + L"\\scan.vmdk";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    ::CloseHandle(::CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const wchar_t* const computer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+    RunProgram([&](HWND form) {
+        const auto type = [&](const std::wstring& name, int button) {
+            // The explorer-style dialog keeps its file name in an editable combo box.
+            return Browse(form, IDC_BROWSE_FILE, IDC_SOURCE_FILE, [&](HWND dialog) {
+                ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, name.c_str());
+            }, button);
+        };
+        // Wine's dialog appends the default extension only to the name of a file that exists with it.
+        EXPECT_EQ(type(folder + L"\\scan", IDOK), image);
+        // Nothing demands that the file exist.
+        EXPECT_EQ(type(folder + L"\\missing.img", IDOK), folder + L"\\missing.img");
+        EXPECT_EQ(type(image, IDCANCEL), folder + L"\\missing.img");
+
+        const auto choose = [&](const std::wstring& path, int button) {
+            return Browse(form, IDC_BROWSE_FOLDER, IDC_SAVE_PATH, [&](HWND browser) {
+                // Now and then Wine's browser stops short of a deep folder; asking again until its tree shows
+                // the item selected finds it.
+                SHFILEINFOW wanted{};
+                ::SHGetFileInfoW(path.c_str(), 0, &wanted, sizeof wanted, SHGFI_DISPLAYNAME);
+                const HWND tree = ::FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+                PumpUntil([&] {
+                    ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+                    wchar_t text[MAX_PATH] = {};
+                    TVITEMW selected{TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, text, MAX_PATH, 0, 0, 0, 0};
+                    TreeView_GetItem(tree, &selected);
+                    return std::wcscmp(text, wanted.szDisplayName) == 0;
+                });
+            }, button);
+        };
+        EXPECT_EQ(choose(folder, IDOK), folder);
+        EXPECT_EQ(choose(L"C:\\", IDOK), L"C:");
+        EXPECT_EQ(choose(folder, IDCANCEL), L"C:");
+        // Computer has no file-system path. The browser greys its OK button for it, so a user cannot choose
+        // it; the click is delivered anyway to reach the failure the shell reports.
+        EXPECT_EQ(choose(computer, IDOK), L"C:");
+        const HWND message = DialogOver(form);
+        ASSERT_TRUE(message) << "no message for a folder without a path";
+        ::PostMessageW(message, WM_COMMAND, IDOK, 0);
+        PumpUntil([&] { return !::IsWindow(message); });
+    });
+    // A folder's item list carries its dates, which may have moved since; those of a drive and of Computer
+    // do not, so a copy the browser returned and nobody freed still matches one made now.
+    for (const wchar_t* path : {L"C:\\", computer}) {
+        const PIDLIST_ABSOLUTE item = ::ILCreateFromPathW(path);
+        EXPECT_EQ(LiveCopiesOf(item), 1u) << "the item list the browser returned was not freed";
+        ::ILFree(item);
+    }
+    // The file dialog leaves the process in the folder it showed last, which would keep it from going.
+    ::SetCurrentDirectoryW(L"C:\\");
+    ::DeleteFileW(image.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
