@@ -34,6 +34,8 @@ void operator delete(void* block, std::size_t) noexcept
 #if defined(__GLIBCXX__)
 namespace std {
 
+// One failure a line reads best.
+// clang-format off
 void __throw_bad_exception() { abort(); }
 void __throw_bad_alloc() { abort(); }
 void __throw_bad_array_new_length() { abort(); }
@@ -54,6 +56,7 @@ void __throw_ios_failure(const char*, int) { abort(); }
 void __throw_system_error(int) { abort(); }
 void __throw_future_error(int) { abort(); }
 void __throw_bad_function_call() { abort(); }
+// clang-format on
 
 }  // namespace std
 #endif

@@ -85,8 +85,8 @@ Start TimeStart(const std::wstring& exe)
     PROCESS_INFORMATION process{};
     LARGE_INTEGER begin;
     ::QueryPerformanceCounter(&begin);
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
         return result;
     ::WaitForInputIdle(process.hProcess, 30000);
     Found found{process.dwProcessId, nullptr};
@@ -96,8 +96,8 @@ Start TimeStart(const std::wstring& exe)
             ::Sleep(1);
     }
     DWORD_PTR ignored = 0;
-    const bool answered = found.window && ::SendMessageTimeoutW(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000,
-                                                                &ignored) != 0;
+    const bool answered =
+        found.window && ::SendMessageTimeoutW(found.window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored) != 0;
     LARGE_INTEGER end;
     ::QueryPerformanceCounter(&end);
 
@@ -126,7 +126,8 @@ struct FileSizes {
 FileSizes SizesOf(const std::wstring& exe)
 {
     FileSizes sizes;
-    const HANDLE file = ::CreateFileW(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file =
+        ::CreateFileW(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return sizes;
     sizes.bytes = ::GetFileSize(file, nullptr);
@@ -165,7 +166,8 @@ std::wstring Joined(const std::vector<std::wstring>& names)
     return text.empty() ? L"(none)" : text;
 }
 
-std::vector<std::wstring> Without(const std::vector<std::wstring>& names, const std::vector<std::wstring>& others)
+std::vector<std::wstring> Without(const std::vector<std::wstring>& names,
+                                  const std::vector<std::wstring>& others)
 {
     std::vector<std::wstring> rest;
     std::set_difference(names.begin(), names.end(), others.begin(), others.end(), std::back_inserter(rest));
@@ -196,7 +198,8 @@ int wmain(int argc, wchar_t** argv)
             const size_t which = (turn + static_cast<size_t>(round)) % exes.size();
             const Start start = TimeStart(exes[which]);
             if (start.ms < 0) {
-                std::fprintf(stderr, "%s did not show its window in round %d\n", Narrow(exes[which]).c_str(), round);
+                std::fprintf(stderr, "%s did not show its window in round %d\n", Narrow(exes[which]).c_str(),
+                             round);
                 return 1;
             }
             times[which].push_back(start.ms);
@@ -204,11 +207,12 @@ int wmain(int argc, wchar_t** argv)
         }
     }
 
-    std::printf("%d-bit build, %d rounds; start-up: from process start until the form is visible and answers;\n"
-                "peak working set and DLLs: at that moment\n",
-                static_cast<int>(sizeof(void*) * 8), rounds);
-    std::printf("%-14s %9s %9s %9s %10s %9s %9s %5s\n", "", "median ms", "min ms", "max ms", "peak MiB", "bytes",
-                ".text", "DLLs");
+    std::printf(
+        "%d-bit build, %d rounds; start-up: from process start until the form is visible and answers;\n"
+        "peak working set and DLLs: at that moment\n",
+        static_cast<int>(sizeof(void*) * 8), rounds);
+    std::printf("%-14s %9s %9s %9s %10s %9s %9s %5s\n", "", "median ms", "min ms", "max ms", "peak MiB",
+                "bytes", ".text", "DLLs");
     std::vector<double> medians, peakMedians;
     std::vector<FileSizes> sizes;
     for (size_t i = 0; i < exes.size(); ++i) {
@@ -228,8 +232,10 @@ int wmain(int argc, wchar_t** argv)
                     program.c_str(), other.c_str(), medians[0] / medians[i], peakMedians[0] / peakMedians[i],
                     peakMedians[0] - peakMedians[i], static_cast<double>(sizes[0].bytes) / sizes[i].bytes,
                     static_cast<double>(sizes[0].text) / sizes[i].text);
-        std::printf("  DLLs only %s loads: %s\n", program.c_str(), Narrow(Joined(Without(dlls[0], dlls[i]))).c_str());
-        std::printf("  DLLs only %s loads: %s\n", other.c_str(), Narrow(Joined(Without(dlls[i], dlls[0]))).c_str());
+        std::printf("  DLLs only %s loads: %s\n", program.c_str(),
+                    Narrow(Joined(Without(dlls[0], dlls[i]))).c_str());
+        std::printf("  DLLs only %s loads: %s\n", other.c_str(),
+                    Narrow(Joined(Without(dlls[i], dlls[0]))).c_str());
     }
     std::printf("DLLs %s loads at start: %s\n", program.c_str(), Narrow(Joined(dlls[0])).c_str());
     return 0;

@@ -39,7 +39,8 @@ inline BOOL CALLBACK MatchDialog(HWND window, LPARAM search)
     auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(search);
     wchar_t name[8] = {};
     ::GetClassNameW(window, name, 8);
-    if (::GetWindow(window, GW_OWNER) != owner || !::IsWindowVisible(window) || std::wcscmp(name, L"#32770") != 0)
+    if (::GetWindow(window, GW_OWNER) != owner || !::IsWindowVisible(window) ||
+        std::wcscmp(name, L"#32770") != 0)
         return TRUE;
     found = window;
     return FALSE;
@@ -50,6 +51,8 @@ inline BOOL CALLBACK MatchDialog(HWND window, LPARAM search)
 inline HWND WaitForDialog(DWORD thread, HWND owner, bool wait = true)
 {
     std::pair<HWND, HWND> search{owner, nullptr};
-    const auto find = [&] { return !::EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&search)); };
+    const auto find = [&] {
+        return !::EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&search));
+    };
     return (wait ? PumpUntil(find) : find()) ? search.second : nullptr;
 }

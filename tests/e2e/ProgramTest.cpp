@@ -81,12 +81,14 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     // under the C locale Wine cannot put other characters into a Unix file name.
     const std::wstring copy = BuildFolder() + L"Quilmar Recovery.exe";
     ASSERT_TRUE(::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE));
-    const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(), ::DeleteFileW);
+    const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(),
+                                                                                   ::DeleteFileW);
     ::DeleteFileW((BuildFolder() + L"opened.log").c_str());
     CStarted program{};
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &program));
+    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &program));
     const HWND form = WaitForDialog(program.dwThreadId, nullptr);
     ASSERT_TRUE(form);
     // Wide texts come back whole whatever the code page of the locale the tests run under.
@@ -118,8 +120,9 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     for (int link : {IDC_HOME_LINK, IDC_SOFT_LINK})
         ::PostMessageW(::GetDlgItem(box, link), WM_LBUTTONUP, 0, 0);
     // Wine hands each address on in its canonical form, with a slash after the host.
-    EXPECT_EQ(OpenedAddresses(3), (std::vector<std::string>{"http://soft.morvane.example/", "http://www.morvane.example/",
-                                                             "http://www.morvane.example/"}));
+    EXPECT_EQ(OpenedAddresses(3),
+              (std::vector<std::string>{"http://soft.morvane.example/", "http://www.morvane.example/",
+                                        "http://www.morvane.example/"}));
     ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
 

@@ -40,11 +40,15 @@ TEST_F(MainForm, OpensInImageModeWithTheDrivesListedTheTimeFilterOffAndAnAboutEn
         EXPECT_CALL(form, SetItemText(IDC_SCAN_OFFSET, L"0"sv));
         EXPECT_CALL(form, SetChecked(IDC_MODE_IMAGE, true));
         EXPECT_CALL(form, SetChecked(IDC_TIME_FILTER, false));
-        ExpectUsable({{IDC_SOURCE_FILE, true}, {IDC_BROWSE_FILE, true}, {IDC_SOURCE_DEVICE, false},
-                      {IDC_START_TIME, false}, {IDC_END_TIME, false}});
+        ExpectUsable({{IDC_SOURCE_FILE, true},
+                      {IDC_BROWSE_FILE, true},
+                      {IDC_SOURCE_DEVICE, false},
+                      {IDC_START_TIME, false},
+                      {IDC_END_TIME, false}});
         InSequence order;
         for (int i = 0; i < 7; ++i)
-            EXPECT_CALL(form, AddListEntry(IDC_SOURCE_DEVICE, Eq(L"\\\\.\\PhysicalDrive" + std::to_wstring(i))));
+            EXPECT_CALL(form,
+                        AddListEntry(IDC_SOURCE_DEVICE, Eq(L"\\\\.\\PhysicalDrive" + std::to_wstring(i))));
         EXPECT_CALL(form, SelectListEntry(IDC_SOURCE_DEVICE, 0));
         EXPECT_TRUE(dialog.OnInitDialog());
         Mock::VerifyAndClearExpectations(&form);
@@ -56,8 +60,12 @@ TEST_F(MainForm, SourceModeAndTimeFilterDecideWhatIsUsable)
 {
     // The button, whether the check box has toggled itself on before it reports the click, what is usable.
     const std::tuple<int, bool, std::vector<std::pair<int, bool>>> steps[] = {
-        {IDC_MODE_DISK, true, {{IDC_SOURCE_DEVICE, true}, {IDC_SOURCE_FILE, false}, {IDC_BROWSE_FILE, false}}},
-        {IDC_MODE_IMAGE, true, {{IDC_SOURCE_DEVICE, false}, {IDC_SOURCE_FILE, true}, {IDC_BROWSE_FILE, true}}},
+        {IDC_MODE_DISK,
+         true,
+         {{IDC_SOURCE_DEVICE, true}, {IDC_SOURCE_FILE, false}, {IDC_BROWSE_FILE, false}}},
+        {IDC_MODE_IMAGE,
+         true,
+         {{IDC_SOURCE_DEVICE, false}, {IDC_SOURCE_FILE, true}, {IDC_BROWSE_FILE, true}}},
         {IDC_TIME_FILTER, true, {{IDC_START_TIME, true}, {IDC_END_TIME, true}}},
         {IDC_TIME_FILTER, false, {{IDC_START_TIME, false}, {IDC_END_TIME, false}}},
     };
@@ -109,7 +117,9 @@ TEST_F(MainForm, ScanAndSaveHandOverToTheHomePageThenShowTheContactMessageAndSto
 
 TEST_F(MainForm, AboutEntryOpensTheAboutBoxWhateverTheLowBitsAndOtherCommandsGoToTheSystem)
 {
-    EXPECT_CALL(form, RunModal(Property(&CDialog::TemplateId, IDD_ABOUTBOX))).Times(3).WillRepeatedly(Return(kIdOk));
+    EXPECT_CALL(form, RunModal(Property(&CDialog::TemplateId, IDD_ABOUTBOX)))
+        .Times(3)
+        .WillRepeatedly(Return(kIdOk));
     for (unsigned low : {0x0u, 0x3u, 0xFu})
         EXPECT_TRUE(dialog.OnSysCommand(IDM_ABOUTBOX | low));
     // Close and move, and commands that differ from the entry only above its low bits.
@@ -140,7 +150,8 @@ TEST(AboutBox, AttachesEachLinkToItsOwnAddressEvenWhenOneFailsAndOkOrCancelClose
     StrictMock<CMockForm> form;
     CAboutDlg about;
     about.BindForm(&form);
-    EXPECT_CALL(form, AttachLink(IDC_HOME_LINK, _, texts::kHomePage, texts::kHomePage)).WillOnce(Return(false));
+    EXPECT_CALL(form, AttachLink(IDC_HOME_LINK, _, texts::kHomePage, texts::kHomePage))
+        .WillOnce(Return(false));
     EXPECT_CALL(form, AttachLink(IDC_SOFT_LINK, _, texts::kSoftwareSite, texts::kSoftwareSite));
     EXPECT_TRUE(about.OnInitDialog());
     for (int id : {kIdOk, kIdCancel}) {

@@ -15,11 +15,15 @@ TEST(LinkRules, CaptionHolds31AndTargetHolds1023BytesWithChineseCountingTwoAndNo
     const auto ascii = [](size_t n) { return std::wstring(n, L'a'); };
     const auto chinese = [](size_t n) { return std::wstring(n, L'关'); };
     const std::wstring pair = L"\xD83D\xDE00";  // one character beyond the 16-bit range
-    EXPECT_EQ(Cp936Bytes(L"\U0001F600"), 4u);    // however wide wchar_t is
-    for (const auto& [text, caption, target] :
-         {std::tuple{ascii(31), true, true}, {ascii(32), false, true}, {chinese(15) + L"a", true, true},
-          {chinese(16), false, true}, {ascii(1023), false, true}, {ascii(1024), false, false},
-          {chinese(511) + L"a", false, true}, {chinese(512), false, false}}) {
+    EXPECT_EQ(Cp936Bytes(L"\U0001F600"), 4u);   // however wide wchar_t is
+    for (const auto& [text, caption, target] : {std::tuple{ascii(31), true, true},
+                                                {ascii(32), false, true},
+                                                {chinese(15) + L"a", true, true},
+                                                {chinese(16), false, true},
+                                                {ascii(1023), false, true},
+                                                {ascii(1024), false, false},
+                                                {chinese(511) + L"a", false, true},
+                                                {chinese(512), false, false}}) {
         EXPECT_EQ(CaptionFits(text), caption) << text.size();
         EXPECT_EQ(TargetFits(text), target) << text.size();
     }

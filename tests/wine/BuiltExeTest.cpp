@@ -44,7 +44,8 @@ class BuiltExe : public ::testing::TestWithParam<Program> {
 protected:
     void SetUp() override
     {
-        exe = ::LoadLibraryExW(GetParam().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        exe = ::LoadLibraryExW(GetParam().path.c_str(), nullptr,
+                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(exe, nullptr) << "build the tree first";
     }
     void TearDown() override { ::FreeLibrary(exe); }
@@ -72,7 +73,8 @@ TEST_P(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
     const std::vector<std::string> imports = ImportedDlls(exe);
     EXPECT_FALSE(imports.empty());
     for (std::string name : imports) {
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         EXPECT_NE(std::find(known.begin(), known.end(), name), known.end()) << name;
     }
 }
@@ -83,7 +85,8 @@ TEST_P(BuiltExe, AsksForNoThemeNoElevationAndNoRuntimeAssembly)
     ASSERT_NE(resource, nullptr);
     const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(exe, resource))),
                                ::SizeofResource(exe, resource));
-    EXPECT_NE(manifest.find(GetParam().is64Bit ? "Architecture=\"amd64\"" : "Architecture=\"x86\""), std::string::npos);
+    EXPECT_NE(manifest.find(GetParam().is64Bit ? "Architecture=\"amd64\"" : "Architecture=\"x86\""),
+              std::string::npos);
     for (const char* absent : {"Common-Controls", "requestedExecutionLevel", "dependency", "VC80", "MFC"})
         EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
 }
@@ -94,10 +97,15 @@ INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM)
 }
 
 // The control each label names, whichever dialog it is on.
-const std::map<std::wstring, int> kNamedBy = {
-    {L"扫描偏移(字节):", IDC_SCAN_OFFSET}, {L"扫描大小(字节):", IDC_SCAN_SIZE}, {L"源设备:", IDC_SOURCE_DEVICE},
-    {L"源文件:", IDC_SOURCE_FILE},          {L"保存路径:", IDC_SAVE_PATH},      {L"开始时间:", IDC_START_TIME},
-    {L"结束时间:", IDC_END_TIME},           {L"官网:", IDC_HOME_LINK},          {L"软件站:", IDC_SOFT_LINK}};
+const std::map<std::wstring, int> kNamedBy = {{L"扫描偏移(字节):", IDC_SCAN_OFFSET},
+                                              {L"扫描大小(字节):", IDC_SCAN_SIZE},
+                                              {L"源设备:", IDC_SOURCE_DEVICE},
+                                              {L"源文件:", IDC_SOURCE_FILE},
+                                              {L"保存路径:", IDC_SAVE_PATH},
+                                              {L"开始时间:", IDC_START_TIME},
+                                              {L"结束时间:", IDC_END_TIME},
+                                              {L"官网:", IDC_HOME_LINK},
+                                              {L"软件站:", IDC_SOFT_LINK}};
 
 TEST_P(BuiltExe, DialogsShowEveryTextWholeEachLabelBesideTheControlItNamesAndEveryControlInside)
 {
@@ -117,19 +125,23 @@ TEST_P(BuiltExe, DialogsShowEveryTextWholeEachLabelBesideTheControlItNamesAndEve
             ::GetWindowRect(child, &area);
             ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
             const int number = ::GetDlgCtrlID(child);
-            SCOPED_TRACE(::testing::Message() << "control " << number << " at " << area.left << "," << area.top);
-            EXPECT_TRUE(area.left >= 0 && area.top >= 0 && area.right <= client.right && area.bottom <= client.bottom);
+            SCOPED_TRACE(::testing::Message()
+                         << "control " << number << " at " << area.left << "," << area.top);
+            EXPECT_TRUE(area.left >= 0 && area.top >= 0 && area.right <= client.right &&
+                        area.bottom <= client.bottom);
             EXPECT_TRUE(number == -1 || numbered.emplace(number, area).second) << "number taken";
             wchar_t text[256] = {}, kind[16] = {};
             ::GetClassNameW(child, kind, 16);
             const bool isStatic = _wcsicmp(kind, L"Static") == 0;
-            if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP || !::GetWindowTextW(child, text, 256))
+            if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP ||
+                !::GetWindowTextW(child, text, 256))
                 continue;
             if (isStatic && number == -1)
                 labels.emplace_back(text, area);
             // A text beside a check mark, inside a frame or on a button needs about a line's height more.
             const HDC dc = ::GetDC(child);
-            const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+            const HGDIOBJ previous =
+                ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
             RECT needed{};
             ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
             ::SelectObject(dc, previous);
@@ -142,8 +154,10 @@ TEST_P(BuiltExe, DialogsShowEveryTextWholeEachLabelBesideTheControlItNamesAndEve
             ASSERT_NE(named, kNamedBy.end()) << "a label that names nothing known";
             const RECT& other = numbered[named->second];
             const LONG middle = (area.top + area.bottom) / 2;
-            EXPECT_TRUE(other.top <= middle && middle <= other.bottom) << "not in the row of " << named->second;
-            EXPECT_TRUE(area.right <= other.left && other.left - area.right <= beside.right) << "not beside " << named->second;
+            EXPECT_TRUE(other.top <= middle && middle <= other.bottom)
+                << "not in the row of " << named->second;
+            EXPECT_TRUE(area.right <= other.left && other.left - area.right <= beside.right)
+                << "not beside " << named->second;
         }
         ::DestroyWindow(dialog);
     }

@@ -70,7 +70,8 @@ TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeav
         // The hint line's colours on the form's own brush.
         const HDC dc = ::CreateCompatibleDC(nullptr);
         EXPECT_NE(::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                 reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_HINT))), 0);
+                                 reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_HINT))),
+                  0);
         EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
         ::DeleteDC(dc);
         RECT work{};
@@ -137,9 +138,12 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
     RunProgram([&](HWND form) {
         const auto type = [&](const std::wstring& name, int button) {
             // The explorer-style dialog keeps its file name in an editable combo box.
-            return Browse(form, IDC_BROWSE_FILE, IDC_SOURCE_FILE, [&](HWND dialog) {
-                ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, name.c_str());
-            }, button);
+            return Browse(
+                form, IDC_BROWSE_FILE, IDC_SOURCE_FILE,
+                [&](HWND dialog) {
+                    ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, name.c_str());
+                },
+                button);
         };
         // Wine's dialog appends the default extension only to the name of a file that exists with it.
         EXPECT_EQ(type(folder + L"\\scan", IDOK), image);
@@ -148,20 +152,25 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
         EXPECT_EQ(type(image, IDCANCEL), folder + L"\\missing.img");
 
         const auto choose = [&](const std::wstring& path, int button) {
-            return Browse(form, IDC_BROWSE_FOLDER, IDC_SAVE_PATH, [&](HWND browser) {
-                // Now and then Wine's browser stops short of a deep folder; asking again until its tree shows
-                // the item selected finds it.
-                SHFILEINFOW wanted{};
-                ::SHGetFileInfoW(path.c_str(), 0, &wanted, sizeof wanted, SHGFI_DISPLAYNAME);
-                const HWND tree = ::FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
-                PumpUntil([&] {
-                    ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-                    wchar_t text[MAX_PATH] = {};
-                    TVITEMW selected{TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, text, MAX_PATH, 0, 0, 0, 0};
-                    TreeView_GetItem(tree, &selected);
-                    return std::wcscmp(text, wanted.szDisplayName) == 0;
-                });
-            }, button);
+            return Browse(
+                form, IDC_BROWSE_FOLDER, IDC_SAVE_PATH,
+                [&](HWND browser) {
+                    // Now and then Wine's browser stops short of a deep folder; asking again until its tree
+                    // shows the item selected finds it.
+                    SHFILEINFOW wanted{};
+                    ::SHGetFileInfoW(path.c_str(), 0, &wanted, sizeof wanted, SHGFI_DISPLAYNAME);
+                    const HWND tree = ::FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+                    PumpUntil([&] {
+                        ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE,
+                                       reinterpret_cast<LPARAM>(path.c_str()));
+                        wchar_t text[MAX_PATH] = {};
+                        TVITEMW selected{
+                            TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, text, MAX_PATH, 0, 0, 0, 0};
+                        TreeView_GetItem(tree, &selected);
+                        return std::wcscmp(text, wanted.szDisplayName) == 0;
+                    });
+                },
+                button);
         };
         EXPECT_EQ(choose(folder, IDOK), folder);
         EXPECT_EQ(choose(L"C:\\", IDOK), L"C:");

@@ -51,10 +51,13 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     ownDc.lpszClassName = L"VelmoraOwnDcStatic";
     ::RegisterClassExW(&ownDc);
     const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, HostProc, 0);
-    const auto moveBox = [&](int x, int y) { ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW); };
+    const auto moveBox = [&](int x, int y) {
+        ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    };
     moveBox(100, 100);
-    const HWND control = ::CreateWindowExW(0, ownDc.lpszClassName, L"http://www.morvane.example",
-                                           WS_CHILD | WS_VISIBLE, 10, 10, 160, 16, box, nullptr, nullptr, nullptr);
+    const HWND control =
+        ::CreateWindowExW(0, ownDc.lpszClassName, L"http://www.morvane.example", WS_CHILD | WS_VISIBLE, 10,
+                          10, 160, 16, box, nullptr, nullptr, nullptr);
     CMyStaticLink link;
     EXPECT_FALSE(link.Attach(nullptr));
     ASSERT_TRUE(link.Attach(control));
@@ -62,7 +65,8 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     ASSERT_TRUE(link.SetTarget(L"http://www.morvane.example", L"WWWWWWWW"));
     LOGFONTW dialogFont{};
     LOGFONTW linkFont{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0)), sizeof dialogFont, &dialogFont);
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0)), sizeof dialogFont,
+                 &dialogFont);
     ASSERT_NE(::GetObjectW(link.Font(), sizeof linkFont, &linkFont), 0);
     EXPECT_TRUE(linkFont.lfUnderline);
     EXPECT_EQ(linkFont.lfHeight, dialogFont.lfHeight);
@@ -83,7 +87,8 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     EXPECT_EQ(::GetCapture(), control);
     EXPECT_GT(Painted(control, RGB(255, 0, 0)), 20u);
     EXPECT_EQ(Painted(control, RGB(0, 0, 255)), 0u);
-    ::SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ::SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
     // The link under the cursor, touching it with its bottom right corner: still over; a pixel further, out.
     for (const LONG away : {0, 1}) {

@@ -23,8 +23,8 @@ TEST(MissingSystemDll, CommonControlsAreNamedAndTheProgramEnds)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
+    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process));
 
     // The message box takes the program's name as its caption.
     HWND box = nullptr;
