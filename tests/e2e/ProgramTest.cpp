@@ -1,5 +1,6 @@
 // The shipped program as its user meets it, driven from outside its process: started, handing the user
-// over by Enter to a stand-in browser, its About box reached by keys, and closed.
+// over by Enter to a stand-in browser, its About box reached by keys, and closed; and started on a
+// system that lacks a DLL it loads late.
 #include "dialogs/Texts.h"
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
@@ -133,6 +134,33 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     DWORD exitCode = STILL_ACTIVE;
     ::GetExitCodeProcess(program.hProcess, &exitCode);
     EXPECT_EQ(exitCode, 0u);
+}
+
+TEST(Program, WithoutTheCommonControlsNamesTheMissingFileAndEnds)
+{
+    // Wine disables a DLL for one program by its file name, so a copy of its own name keeps every other
+    // start untouched.
+    const std::wstring copy = BuildFolder() + L"NoCommonControls.exe";
+    const wchar_t* const overrides = L"Software\\Wine\\AppDefaults\\NoCommonControls.exe\\DllOverrides";
+    ASSERT_TRUE(::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE));
+    const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(),
+                                                                                   ::DeleteFileW);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, overrides, L"comctl32", REG_SZ, L"", sizeof(wchar_t));
+    CStarted program{};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &program));
+    const HWND message = WaitForDialog(program.dwThreadId, nullptr);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\NoCommonControls.exe");
+    ASSERT_TRUE(message) << "no message before the form";
+    EXPECT_EQ(Text(message), L"NoCommonControls");
+    EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), L"无法加载系统文件: comctl32.dll");
+    ::PostMessageW(message, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(::WaitForSingleObject(program.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(program.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What ships, in every Velmora.exe this tree can see: headers, imports, manifest, and the two dialogs as
-// their templates lay them out at the dialog font.
+// What ships, in every Velmora.exe this tree can see: headers, imports, and the two dialogs as their
+// templates lay them out at the dialog font.
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
 #include "tests/wine/ResourceReader.h"
@@ -77,18 +77,6 @@ TEST_P(BuiltExe, IsHardenedAndImportsOnlySystemLibraries)
                        [](unsigned char c) { return std::tolower(c); });
         EXPECT_NE(std::find(known.begin(), known.end(), name), known.end()) << name;
     }
-}
-
-TEST_P(BuiltExe, AsksForNoThemeNoElevationAndNoRuntimeAssembly)
-{
-    const HRSRC resource = ::FindResourceW(exe, MAKEINTRESOURCEW(1), RT_MANIFEST);
-    ASSERT_NE(resource, nullptr);
-    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(exe, resource))),
-                               ::SizeofResource(exe, resource));
-    EXPECT_NE(manifest.find(GetParam().is64Bit ? "Architecture=\"amd64\"" : "Architecture=\"x86\""),
-              std::string::npos);
-    for (const char* absent : {"Common-Controls", "requestedExecutionLevel", "dependency", "VC80", "MFC"})
-        EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
 }
 
 INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM)
