@@ -16,11 +16,6 @@ void RecordOpen(const wchar_t* address)
     g_opened.emplace_back(address);
 }
 
-INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
 // Repaints the control and counts its pixels of a colour.
 size_t Painted(HWND control, COLORREF colour)
 {
@@ -50,7 +45,7 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     ownDc.style = (ownDc.style | CS_OWNDC) & ~static_cast<UINT>(CS_PARENTDC);
     ownDc.lpszClassName = L"VelmoraOwnDcStatic";
     ::RegisterClassExW(&ownDc);
-    const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, HostProc, 0);
+    const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, TemplateOnly, 0);
     const auto moveBox = [&](int x, int y) {
         ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     };
