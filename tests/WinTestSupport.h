@@ -21,17 +21,13 @@ inline std::wstring BuildFolder()
 template <class Done>
 bool PumpUntil(Done done)
 {
-    for (const ULONGLONG end = ::GetTickCount64() + 15000;; ::Sleep(10)) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
+    for (const ULONGLONG end = ::GetTickCount64() + 15000; ::GetTickCount64() < end; ::Sleep(10)) {
+        for (MSG msg; ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
             ::DispatchMessageW(&msg);
-        }
         if (done())
             return true;
-        if (::GetTickCount64() > end)
-            return false;
     }
+    return done();
 }
 
 // A dialog procedure that only lets a template be laid out.
@@ -45,11 +41,10 @@ inline BOOL CALLBACK MatchDialog(HWND window, LPARAM search)
     auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(search);
     wchar_t name[8] = {};
     ::GetClassNameW(window, name, 8);
-    if (::GetWindow(window, GW_OWNER) != owner || !::IsWindowVisible(window) ||
-        std::wcscmp(name, L"#32770") != 0)
-        return TRUE;
-    found = window;
-    return FALSE;
+    if (::GetWindow(window, GW_OWNER) == owner && ::IsWindowVisible(window) &&
+        std::wcscmp(name, L"#32770") == 0)
+        found = window;
+    return !found;
 }
 
 // The visible dialog of the thread over the owner: a common dialog, a message box, the About box, or with
