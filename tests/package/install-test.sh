@@ -6,14 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 work=$PWD/build/package-test
-rm -rf "$work"
-mkdir -p "$work"
+rm -rf "$work" && mkdir -p "$work"
 failures=0 prefix=
-check() {
-    local what=$1
-    shift
-    if "$@"; then echo "ok - $prefix$what"; else echo "FAIL - $prefix$what"; failures=$((failures + 1)); fi
-}
+check() { if "${@:2}"; then echo "ok - $prefix$1"; else echo "FAIL - $prefix$1"; failures=$((failures + 1)); fi; }
 
 openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Velmora test signer" \
     -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
@@ -22,10 +17,7 @@ VELMORA_SIGN_PFX=$work/signer.pfx VELMORA_SIGN_PASSWORD=test scripts/package.sh 
 rc_value() { sed -n "s/^ *VALUE \"$1\", \"\(.*\)\"\r*$/\1/p" res/Velmora.rc; }
 version=$(rc_value ProductVersion)
 product=$(rc_value ProductName)
-signed() {
-    local file
-    for file; do osslsigncode verify -CAfile "$work/cert.pem" -in "$file" >/dev/null 2>&1 || return 1; done
-}
+signed() { for file; do osslsigncode verify -CAfile "$work/cert.pem" -in "$file" >/dev/null 2>&1 || return 1; done; }
 check "the executables and installers are signed" \
     signed build/package/x86/*/Velmora.exe build/package/x64/*/Velmora.exe "$work"/dist/*.msi
 
@@ -36,11 +28,10 @@ drive=$WINEPREFIX/drive_c
 # Wine puts the all-users Start menu of a per-machine package into the user's own.
 shortcut() { find "$drive/users" "$drive/ProgramData" -path '*/Start Menu/Programs/Velmora.lnk' 2>/dev/null; }
 # The uninstall entries that carry the product's name, one paragraph each, from both registry views.
+uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 entries() {
-    local view
-    for view in 32 64; do
-        wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:$view 2>/dev/null
-    done | tr -d '\r' | awk -v name="$product" 'BEGIN { RS = "" } index($0 "\n", "DisplayName    REG_SZ    " name "\n")'
+    { wine reg query "$uninstall" /s /reg:32; wine reg query "$uninstall" /s /reg:64; } 2>/dev/null | tr -d '\r' |
+        awk -v name="$product" 'BEGIN { RS = "" } index($0 "\n", "DisplayName    REG_SZ    " name "\n")'
 }
 has() { LC_ALL=C grep -aq "$1" <<<"$2"; }
 one_entry_of() { [ "$(grep -c '^HKEY' <<<"$entry")" = 1 ] && has "DisplayVersion    REG_SZ    $1$" "$entry"; }
@@ -48,10 +39,8 @@ started_from() { has "$1" "$(tr '\0' ' ' </proc/"$(xdotool getwindowpid "$window
 nothing_left() { [ ! -e "$folder" ] && [ -z "$(shortcut)" ] && [ -z "$(entries)" ] && [ ! -e "$icon" ]; }
 
 for tree in $(velmora_runnable_trees); do
-    case $tree in
-        i686) arch=x86 programs='Program Files (x86)' ;;
-        x86_64) arch=x64 programs='Program Files' ;;
-    esac
+    arch=x64 programs='Program Files'
+    [ "$tree" = x86_64 ] || arch=x86 programs='Program Files (x86)'
     msi=$work/dist/Velmora-$version-$arch.msi prefix="$arch: "
     folder=$drive/$programs/Velmora
     win_exe="C:\\\\$programs\\\\Velmora\\\\Velmora.exe" # as a grep pattern
