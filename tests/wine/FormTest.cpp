@@ -100,17 +100,34 @@ TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeav
     EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
 }
 
-// Opens a browse button's dialog, lets act() work in it, closes it with a button and reads the box it fills.
-std::wstring Browse(HWND form, int command, int box, const std::function<void(HWND)>& act, int button)
+// Opens a browse button's dialog, enters the path there, closes it with a button and reads the box it fills.
+std::wstring Browse(HWND form, int command, const std::wstring& path, int button)
 {
     ::PostMessageW(form, WM_COMMAND, command, 0);
-    if (const HWND dialog = DialogOver(form)) {
-        act(dialog);
-        ::PostMessageW(::GetDlgItem(dialog, button), BM_CLICK, 0, 0);
-        PumpUntil([&] { return !::IsWindow(dialog); });
+    const HWND dialog = DialogOver(form);
+    if (!dialog)
+        return L"(no dialog)";
+    if (command == IDC_BROWSE_FILE) {
+        // The explorer-style dialog keeps its file name in an editable combo box.
+        ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, path.c_str());
+    } else {
+        // Now and then Wine's browser stops short of a deep folder; asking again until its tree shows the
+        // item selected finds it.
+        SHFILEINFOW wanted{};
+        ::SHGetFileInfoW(path.c_str(), 0, &wanted, sizeof wanted, SHGFI_DISPLAYNAME);
+        const HWND tree = ::FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+        PumpUntil([&] {
+            ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+            wchar_t text[MAX_PATH] = {};
+            TVITEMW selected{TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, text, MAX_PATH, 0, 0, 0, 0};
+            TreeView_GetItem(tree, &selected);
+            return std::wcscmp(text, wanted.szDisplayName) == 0;
+        });
     }
+    ::PostMessageW(::GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    PumpUntil([&] { return !::IsWindow(dialog); });
     wchar_t text[MAX_PATH] = {};
-    ::GetDlgItemTextW(form, box, text, MAX_PATH);
+    ::GetDlgItemTextW(form, command == IDC_BROWSE_FILE ? IDC_SOURCE_FILE : IDC_SAVE_PATH, text, MAX_PATH);
     return text;
 }
 
@@ -138,47 +155,17 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
     ::CloseHandle(::CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const wchar_t* const computer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
     RunProgram([&](HWND form) {
-        const auto type = [&](const std::wstring& name, int button) {
-            // The explorer-style dialog keeps its file name in an editable combo box.
-            return Browse(
-                form, IDC_BROWSE_FILE, IDC_SOURCE_FILE,
-                [&](HWND dialog) {
-                    ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, name.c_str());
-                },
-                button);
-        };
         // Wine's dialog appends the default extension only to the name of a file that exists with it.
-        EXPECT_EQ(type(folder + std::wstring(L"velmora scan"), IDOK), image);
+        EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, folder + std::wstring(L"velmora scan"), IDOK), image);
         // Nothing demands that the file exist.
-        EXPECT_EQ(type(L"C:\\missing.img", IDOK), L"C:\\missing.img");
-        EXPECT_EQ(type(image, IDCANCEL), L"C:\\missing.img");
+        EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, L"C:\\missing.img", IDOK), L"C:\\missing.img");
+        EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, image, IDCANCEL), L"C:\\missing.img");
 
-        const auto choose = [&](const std::wstring& path, int button) {
-            return Browse(
-                form, IDC_BROWSE_FOLDER, IDC_SAVE_PATH,
-                [&](HWND browser) {
-                    // Now and then Wine's browser stops short of a deep folder; asking again until its tree
-                    // shows the item selected finds it.
-                    SHFILEINFOW wanted{};
-                    ::SHGetFileInfoW(path.c_str(), 0, &wanted, sizeof wanted, SHGFI_DISPLAYNAME);
-                    const HWND tree = ::FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
-                    PumpUntil([&] {
-                        ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE,
-                                       reinterpret_cast<LPARAM>(path.c_str()));
-                        wchar_t text[MAX_PATH] = {};
-                        TVITEMW selected{
-                            TVIF_TEXT, TreeView_GetSelection(tree), 0, 0, text, MAX_PATH, 0, 0, 0, 0};
-                        TreeView_GetItem(tree, &selected);
-                        return std::wcscmp(text, wanted.szDisplayName) == 0;
-                    });
-                },
-                button);
-        };
-        EXPECT_EQ(choose(L"C:\\", IDOK), L"C:");
-        EXPECT_EQ(choose(folder, IDCANCEL), L"C:");
+        EXPECT_EQ(Browse(form, IDC_BROWSE_FOLDER, L"C:\\", IDOK), L"C:");
+        EXPECT_EQ(Browse(form, IDC_BROWSE_FOLDER, folder, IDCANCEL), L"C:");
         // Computer has no file-system path. The browser greys its OK button for it, so a user cannot choose
         // it; the click is delivered anyway to reach the failure the shell reports.
-        EXPECT_EQ(choose(computer, IDOK), L"C:");
+        EXPECT_EQ(Browse(form, IDC_BROWSE_FOLDER, computer, IDOK), L"C:");
         const HWND message = DialogOver(form);
         ASSERT_TRUE(message) << "no message for a folder without a path";
         ::PostMessageW(message, WM_COMMAND, IDOK, 0);
