@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -55,9 +56,7 @@ std::vector<std::string> OpenedAddresses(size_t count)
     std::vector<std::string> addresses;
     PumpUntil([&] {
         std::ifstream log(std::filesystem::path(BuildFolder() + L"opened.log"));
-        addresses.clear();
-        for (std::string line; std::getline(log, line);)
-            addresses.push_back(line);
+        addresses.assign(std::istream_iterator<std::string>(log), {});
         return addresses.size() >= count;
     });
     std::sort(addresses.begin(), addresses.end());
@@ -151,6 +150,7 @@ TEST(Program, WithoutTheCommonControlsNamesTheMissingFileAndEnds)
     const HWND message = WaitForDialog(program.dwThreadId, nullptr);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\NoCommonControls.exe");
     ASSERT_TRUE(message) << "no message before the form";
+    EXPECT_EQ(Text(message), L"NoCommonControls");
     EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), L"无法加载系统文件: comctl32.dll");
     ::PostMessageW(message, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(program.ExitCode(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));

@@ -100,6 +100,7 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     EXPECT_EQ(g_opened, (std::vector<std::wstring>{L"http://www.morvane.example", longText}));
     // Limits count code-page-936 bytes: sixteen Chinese characters are 32 of them.
     EXPECT_FALSE(link.SetTarget(L"http://refused.example", std::wstring(16, L'链')));
+    EXPECT_FALSE(link.SetTarget(std::wstring(512, L'链'), L"refused"));
     EXPECT_TRUE(link.Target().empty());
 
     // Destroying the control detaches the link, which deletes its font.
