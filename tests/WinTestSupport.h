@@ -12,9 +12,7 @@ inline std::wstring BuildFolder()
 {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder;
+    return std::wstring(path, std::wcsrchr(path, L'\\') + 1);
 }
 
 // Dispatches this thread's messages, if it has any, until done() holds or fifteen seconds pass.

@@ -139,10 +139,9 @@ size_t LiveCopiesOf(PCIDLIST_ABSOLUTE items)
     size_t copies = 0;
     PROCESS_HEAP_ENTRY entry{};
     ::HeapLock(::GetProcessHeap());
-    while (::HeapWalk(::GetProcessHeap(), &entry)) {
+    while (::HeapWalk(::GetProcessHeap(), &entry))
         copies += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && entry.cbData >= size &&
                   std::memcmp(entry.lpData, items, size) == 0;
-    }
     ::HeapUnlock(::GetProcessHeap());
     return copies;
 }
