@@ -151,7 +151,7 @@ TEST(Program, WithoutTheCommonControlsNamesTheMissingFileAndEnds)
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\NoCommonControls.exe");
     ASSERT_TRUE(message) << "no message before the form";
     EXPECT_EQ(Text(message), L"NoCommonControls");
-    EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), L"无法加载系统文件: comctl32.dll");
+    EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), std::wstring(texts::kSystemFileMissing) + L"comctl32.dll");
     ::PostMessageW(message, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(program.ExitCode(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 }
