@@ -41,11 +41,8 @@ void PressKey(DWORD thread, WORD virtualKey)
 // A key through the system's input queue, as if typed; with KEYEVENTF_UNICODE, the character instead.
 void TypeKey(WORD virtualKey, DWORD flags, wchar_t character = 0)
 {
-    INPUT key{};
-    key.type = INPUT_KEYBOARD;
-    key.ki.wVk = virtualKey;
-    key.ki.wScan = character;
-    key.ki.dwFlags = flags;
+    INPUT key{INPUT_KEYBOARD, {}};
+    key.ki = {virtualKey, character, flags, 0, 0};
     ::SendInput(1, &key, sizeof key);
 }
 

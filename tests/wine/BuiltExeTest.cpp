@@ -1,5 +1,5 @@
-// What ships, in every Velmora.exe this tree can see: headers, imports, and the two dialogs as their
-// templates lay them out at the dialog font.
+// What ships, in every Velmora.exe this tree can see: headers, imports, resources, and the two dialogs as
+// their templates lay them out at the dialog font.
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
 
@@ -30,12 +30,17 @@ std::vector<bool> Programs()
 
 // The program mapped as an image resource: its resources and headers can be read, but none of its code
 // runs. That works for a 32-bit one from a 64-bit process too.
+HMODULE MapProgram(bool is64Bit)
+{
+    return ::LoadLibraryExW(ProgramPath(is64Bit).c_str(), nullptr,
+                            LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
 class BuiltExe : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
-        exe = ::LoadLibraryExW(ProgramPath(GetParam()).c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        exe = MapProgram(GetParam());
         ASSERT_NE(exe, nullptr) << "build the tree first";
     }
     void TearDown() override { ::FreeLibrary(exe); }
@@ -74,6 +79,31 @@ TEST_P(BuiltExe, IsHardenedAndImportsOnlyKnownDlls)
         ::CharLowerA(name.data());
         EXPECT_NE(known.find(name), std::string::npos) << name;
     }
+}
+
+std::string ResourceOf(HMODULE module, LPCWSTR type, int id)
+{
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    const auto* data = found ? static_cast<const char*>(::LockResource(::LoadResource(module, found))) : "";
+    std::string bytes(data, found ? ::SizeofResource(module, found) : 0);
+    // The one difference the two builds must have: each manifest names its own processor.
+    if (const size_t at = bytes.find("\"amd64\""); type == RT_MANIFEST && at != std::string::npos)
+        bytes.replace(at, 7, "\"x86\"");
+    return bytes;
+}
+
+// Both builds compile one resource script, so the 32-bit program, whose own tree may not run here, must
+// carry what this tree's program does; and each carries every resource it loads.
+TEST_P(BuiltExe, CarriesTheStringVersionAndManifestOfThisTreesProgram)
+{
+    const HMODULE own = MapProgram(sizeof(void*) == 8);
+    const std::pair<LPCWSTR, int> resources[] = {
+        {RT_STRING, IDS_ABOUTBOX / 16 + 1}, {RT_VERSION, 1}, {RT_MANIFEST, 1}};
+    for (const auto& [type, id] : resources) {
+        EXPECT_FALSE(ResourceOf(exe, type, id).empty()) << id;
+        EXPECT_EQ(ResourceOf(exe, type, id), ResourceOf(own, type, id)) << id;
+    }
+    ::FreeLibrary(own);
 }
 
 // The control each label names, whichever dialog it is on.
