@@ -99,6 +99,7 @@ INT_PTR CWin32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
+        m_pictures.Fit(m_hwnd, m_dialog.TemplateId());
         CenterWindow(m_hwnd);
         // TRUE: the system puts the focus on the first tab stop.
         return m_dialog.OnInitDialog() ? TRUE : FALSE;

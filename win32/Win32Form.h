@@ -1,6 +1,7 @@
 // The Win32 adapter: carries the form operations of one dialog to its real window.
 #pragma once
 
+#include "controls/FittedPictures.h"
 #include "dialogs/Form.h"
 
 #include <windows.h>
@@ -50,6 +51,7 @@ private:
     CDialog& m_dialog;
     HWND m_hwnd = nullptr;
     HICON m_icon = nullptr;  // shared resource icon: never destroyed
+    CFittedPictures m_pictures;
 };
 
 // Places a window the way a dialog without a position of its own is placed: over its owner,

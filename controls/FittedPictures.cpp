@@ -1,0 +1,107 @@
+// Pictures that fill their rectangles at any dialog font: a bitmap drawn for the template at one size is
+// resampled once, when its dialog opens, to what the template asks for at the font the dialog got.
+#include "controls/FittedPictures.h"
+
+#include "controls/PictureRules.h"
+
+#include <cstdint>
+
+namespace {
+
+// Skips a field that is either empty, a 0xFFFF-marked number, or a NUL-terminated string.
+const WORD* PastField(const WORD* at)
+{
+    if (*at == 0xFFFF)
+        return at + 2;
+    while (*at++ != 0) {
+    }
+    return at;
+}
+
+// The sizes, in dialog units, that an extended template gives its controls, in template order, which is
+// also the order the dialog manager creates them in. A template of the older form gives none.
+std::vector<SIZE> ControlSizes(int templateId)
+{
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
+    const auto* start =
+        found ? static_cast<const WORD*>(::LockResource(::LoadResource(module, found))) : nullptr;
+    std::vector<SIZE> sizes;
+    if (!start || start[0] != 1 || start[1] != 0xFFFF)
+        return sizes;
+    // Version, signature, help id, extended style, style, count, x, y, cx, cy; then menu, class and title.
+    const DWORD style = MAKELONG(start[6], start[7]);
+    const WORD* at = PastField(PastField(PastField(start + 13)));
+    if (style & DS_SETFONT)
+        at = PastField(at + 3);  // point size, weight, italic and character set, then the face
+    for (WORD item = 0; item < start[8]; ++item) {
+        at += (at - start) % 2;  // each control starts on a four-byte boundary
+        // Help id, extended style, style, x, y, cx, cy, id; then class, title and the extra data.
+        sizes.push_back({static_cast<short>(at[8]), static_cast<short>(at[9])});
+        at = PastField(PastField(at + 12));
+        at = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(at + 1) + *at);
+    }
+    return sizes;
+}
+
+HBITMAP ScaledCopy(HBITMAP picture, pictures::Extent from, pictures::Extent to)
+{
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof format.bmiHeader, from.cx, -from.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(from.cx) * static_cast<size_t>(from.cy));
+    const HDC screen = ::GetDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP scaled = nullptr;
+    if (::GetDIBits(screen, picture, 0, static_cast<UINT>(from.cy), pixels.data(), &format, DIB_RGB_COLORS) ==
+        from.cy) {
+        format.bmiHeader = {sizeof format.bmiHeader, to.cx, -to.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        scaled = ::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    }
+    ::ReleaseDC(nullptr, screen);
+    if (scaled)
+        pictures::Resample(pixels.data(), from, static_cast<std::uint32_t*>(bits), to);
+    return scaled;
+}
+
+}  // namespace
+
+CFittedPictures::~CFittedPictures()
+{
+    for (const HBITMAP bitmap : m_bitmaps)
+        ::DeleteObject(bitmap);
+}
+
+void CFittedPictures::Fit(HWND dialog, int templateId)
+{
+    RECT baseUnits{0, 0, 4, 8};
+    ::MapDialogRect(dialog, &baseUnits);
+    HWND control = ::GetWindow(dialog, GW_CHILD);
+    for (const SIZE units : ControlSizes(templateId)) {
+        if (!control)
+            break;
+        const HWND picture = control;
+        control = ::GetWindow(control, GW_HWNDNEXT);
+        wchar_t kind[8] = {};
+        ::GetClassNameW(picture, kind, 8);
+        const auto shown = reinterpret_cast<HBITMAP>(::SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        BITMAP drawn{};
+        if (_wcsicmp(kind, L"Static") != 0 ||
+            (::GetWindowLongW(picture, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP ||
+            !::GetObjectW(shown, sizeof drawn, &drawn))
+            continue;
+        // Mapped as a size, as the dialog manager maps it: a mapped rectangle may round differently.
+        RECT area{0, 0, units.cx, units.cy};
+        ::MapDialogRect(dialog, &area);
+        const pictures::Extent from{drawn.bmWidth, drawn.bmHeight}, to{area.right, area.bottom};
+        if (pictures::IsDrawnFor(from, to, {baseUnits.right, baseUnits.bottom}))
+            continue;
+        const HBITMAP scaled = ScaledCopy(shown, from, to);
+        if (!scaled)
+            continue;
+        m_bitmaps.push_back(scaled);
+        // The control gives back the bitmap it loaded for the template and forgets it: ours to delete.
+        // It takes the size of the new one, keeping its place.
+        ::DeleteObject(reinterpret_cast<HBITMAP>(
+            ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled))));
+    }
+}
