@@ -1,13 +1,8 @@
-// What ships, in every Velmora.exe this tree can see: headers, imports, resources, and the two dialogs as
-// their templates lay them out at the dialog font.
+// What ships, in every Velmora.exe this tree can see: headers, imports and resources.
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
 
-#include <commctrl.h>
-
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace {
 
@@ -93,82 +88,21 @@ std::string ResourceOf(HMODULE module, LPCWSTR type, int id)
 }
 
 // Both builds compile one resource script, so the 32-bit program, whose own tree may not run here, must
-// carry what this tree's program does; and each carries every resource it loads.
-TEST_P(BuiltExe, CarriesTheStringVersionAndManifestOfThisTreesProgram)
+// carry what this tree's program does, whose dialogs the start-up tests lay out; and each carries every
+// resource it loads.
+TEST_P(BuiltExe, CarriesTheDialogsStringVersionAndManifestOfThisTreesProgram)
 {
     const HMODULE own = MapProgram(sizeof(void*) == 8);
-    const std::pair<LPCWSTR, int> resources[] = {
-        {RT_STRING, IDS_ABOUTBOX / 16 + 1}, {RT_VERSION, 1}, {RT_MANIFEST, 1}};
+    const std::pair<LPCWSTR, int> resources[] = {{RT_DIALOG, IDD_VELMORA_DIALOG},
+                                                 {RT_DIALOG, IDD_ABOUTBOX},
+                                                 {RT_STRING, IDS_ABOUTBOX / 16 + 1},
+                                                 {RT_VERSION, 1},
+                                                 {RT_MANIFEST, 1}};
     for (const auto& [type, id] : resources) {
         EXPECT_FALSE(ResourceOf(exe, type, id).empty()) << id;
         EXPECT_EQ(ResourceOf(exe, type, id), ResourceOf(own, type, id)) << id;
     }
     ::FreeLibrary(own);
-}
-
-// The control each label names, whichever dialog it is on.
-const std::map<std::wstring, int> kNamedBy = {
-    {L"扫描偏移(字节):", IDC_SCAN_OFFSET}, {L"扫描大小(字节):", IDC_SCAN_SIZE},
-    {L"源设备:", IDC_SOURCE_DEVICE},       {L"源文件:", IDC_SOURCE_FILE},
-    {L"保存路径:", IDC_SAVE_PATH},         {L"开始时间:", IDC_START_TIME},
-    {L"结束时间:", IDC_END_TIME},          {L"官网:", IDC_HOME_LINK},
-    {L"软件站:", IDC_SOFT_LINK},
-};
-
-TEST_P(BuiltExe, DialogsShowEveryTextWholeEachLabelBesideTheControlItNamesAndEveryControlInside)
-{
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&classes);
-    for (int id : {IDD_VELMORA_DIALOG, IDD_ABOUTBOX}) {
-        SCOPED_TRACE(::testing::Message() << "dialog " << id);
-        const HWND dialog = ::CreateDialogParamW(exe, MAKEINTRESOURCEW(id), nullptr, TemplateOnly, 0);
-        ASSERT_NE(dialog, nullptr);
-        RECT client{}, beside{0, 0, 20, 0};
-        ::GetClientRect(dialog, &client);
-        ::MapDialogRect(dialog, &beside);
-        // Every control has the dialog's font.
-        const HDC dc = ::GetDC(dialog);
-        const HGDIOBJ previous =
-            ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
-        std::map<int, RECT> numbered;  // in the dialog's client coordinates
-        std::vector<std::pair<std::wstring, RECT>> labels;
-        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-            RECT area{}, needed{};
-            ::GetWindowRect(child, &area);
-            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
-            const int number = ::GetDlgCtrlID(child);
-            SCOPED_TRACE(::testing::Message()
-                         << "control " << number << " at " << area.left << "," << area.top);
-            EXPECT_TRUE(area.left >= 0 && area.top >= 0 && area.right <= client.right &&
-                        area.bottom <= client.bottom);
-            EXPECT_TRUE(number == -1 || numbered.emplace(number, area).second) << "number taken";
-            wchar_t text[256] = {}, kind[16] = {};
-            ::GetClassNameW(child, kind, 16);
-            const bool isStatic = _wcsicmp(kind, L"Static") == 0;
-            if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP ||
-                !::GetWindowTextW(child, text, 256))
-                continue;
-            if (isStatic && number == -1)
-                labels.emplace_back(text, area);
-            // A text beside a check mark, inside a frame or on a button needs about a line's height more.
-            ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
-            EXPECT_LE(needed.right + (isStatic ? 0 : needed.bottom), area.right - area.left) << "clipped";
-            EXPECT_LE(needed.bottom, area.bottom - area.top) << "clipped";
-        }
-        ::SelectObject(dc, previous);
-        ::ReleaseDC(dialog, dc);
-        for (const auto& [text, area] : labels) {
-            const auto named = kNamedBy.find(text);
-            ASSERT_NE(named, kNamedBy.end()) << "a label that names nothing known";
-            const RECT& other = numbered[named->second];
-            const LONG middle = (area.top + area.bottom) / 2;
-            EXPECT_TRUE(other.top <= middle && middle <= other.bottom)
-                << "not in the row of " << named->second;
-            EXPECT_TRUE(area.right <= other.left && other.left - area.right <= beside.right)
-                << "not beside " << named->second;
-        }
-        ::DestroyWindow(dialog);
-    }
 }
 
 }  // namespace

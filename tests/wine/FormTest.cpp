@@ -1,5 +1,6 @@
-// The program's own start-up and form on real windows: COM, icons, where the About box appears, and the
-// common dialogs driven through the adapter as a user would.
+// The program's own start-up and form on real windows: COM, icons, where the About box appears, both
+// dialogs laid out and their pictures fitted at the display's scale, and the common dialogs driven through
+// the adapter as a user would.
 #include "app/VelmoraApp.h"
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
@@ -11,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -21,6 +25,78 @@ namespace {
 HWND DialogOver(HWND form, bool wait = true)
 {
     return WaitForDialog(::GetWindowThreadProcessId(form, nullptr), form, wait);
+}
+
+// The control each label names, whichever dialog it is on.
+const std::map<std::wstring, int> kNamedBy = {
+    {L"扫描偏移(字节):", IDC_SCAN_OFFSET}, {L"扫描大小(字节):", IDC_SCAN_SIZE},
+    {L"源设备:", IDC_SOURCE_DEVICE},       {L"源文件:", IDC_SOURCE_FILE},
+    {L"保存路径:", IDC_SAVE_PATH},         {L"开始时间:", IDC_START_TIME},
+    {L"结束时间:", IDC_END_TIME},          {L"官网:", IDC_HOME_LINK},
+    {L"软件站:", IDC_SOFT_LINK},
+};
+
+// Every text whole, each label beside the control it names, every control inside, at any font and scale.
+void ExpectLaidOut(HWND dialog)
+{
+    RECT client{}, beside{0, 0, 20, 0};
+    ::GetClientRect(dialog, &client);
+    ::MapDialogRect(dialog, &beside);
+    // Every control has the dialog's font.
+    const HDC dc = ::GetDC(dialog);
+    const HGDIOBJ previous =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    std::map<int, RECT> numbered;  // in the dialog's client coordinates
+    std::vector<std::pair<std::wstring, RECT>> labels;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT area{}, needed{};
+        ::GetWindowRect(child, &area);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
+        const int number = ::GetDlgCtrlID(child);
+        SCOPED_TRACE(::testing::Message() << "control " << number << " at " << area.left << "," << area.top);
+        EXPECT_TRUE(area.left >= 0 && area.top >= 0 && area.right <= client.right &&
+                    area.bottom <= client.bottom);
+        EXPECT_TRUE(number == -1 || numbered.emplace(number, area).second) << "number taken";
+        wchar_t text[256] = {}, kind[16] = {};
+        ::GetClassNameW(child, kind, 16);
+        const bool isStatic = _wcsicmp(kind, L"Static") == 0;
+        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP ||
+            !::GetWindowTextW(child, text, 256))
+            continue;
+        if (isStatic && number == -1)
+            labels.emplace_back(text, area);
+        // A text beside a check mark, inside a frame or on a button needs about a line's height more.
+        ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        EXPECT_LE(needed.right + (isStatic ? 0 : needed.bottom), area.right - area.left) << "clipped";
+        EXPECT_LE(needed.bottom, area.bottom - area.top) << "clipped";
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(dialog, dc);
+    for (const auto& [text, area] : labels) {
+        const auto named = kNamedBy.find(text);
+        ASSERT_NE(named, kNamedBy.end()) << "a label that names nothing known";
+        const RECT& other = numbered[named->second];
+        const LONG middle = (area.top + area.bottom) / 2;
+        EXPECT_TRUE(other.top <= middle && middle <= other.bottom) << "not in the row of " << named->second;
+        EXPECT_TRUE(area.right <= other.left && other.left - area.right <= beside.right)
+            << "not beside " << named->second;
+    }
+}
+
+// The bitmap pictures the program's thread created, each with the size it was created with: the rectangle
+// its template gives it at the dialog's font, before the control took the size of its bitmap.
+std::mutex picturesLock;
+std::map<HWND, SIZE> pictures;
+
+LRESULT CALLBACK RecordPictures(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CREATESTRUCTW* window =
+        code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
+    if (window && (window->style & SS_TYPEMASK) == SS_BITMAP) {
+        const std::lock_guard<std::mutex> hold(picturesLock);
+        pictures[reinterpret_cast<HWND>(wParam)] = {window->cx, window->cy};
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Runs the program's start-up on a thread of its own, as the entry point does, and hands its form to user()
@@ -31,8 +107,10 @@ HRESULT RunProgram(const std::function<void(HWND form)>& user)
     std::atomic<DWORD> thread{0};
     HRESULT comAfter = E_UNEXPECTED;
     std::thread program([&] {
+        const HHOOK hook = ::SetWindowsHookExW(WH_CBT, RecordPictures, nullptr, ::GetCurrentThreadId());
         thread = ::GetCurrentThreadId();
         theApp.InitInstance();
+        ::UnhookWindowsHookEx(hook);
         comAfter = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         if (SUCCEEDED(comAfter))
             ::CoUninitialize();
@@ -68,9 +146,45 @@ bool CentredOver(HWND window, const RECT& around)
            std::abs(area.top + area.bottom - around.top - around.bottom) <= 2;
 }
 
-TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeavesComAsItFoundIt)
+// The dialog's picture fills the rectangle its template gives it; or, less than a dialog unit off it, it
+// keeps the size of its bitmap resource, which was drawn for it. Answers whether it kept it.
+bool ExpectPictureFills(HWND dialog, int bitmapId)
 {
-    const HRESULT comAfter = RunProgram([](HWND form) {
+    const std::lock_guard<std::mutex> hold(picturesLock);
+    const auto picture = std::find_if(pictures.begin(), pictures.end(),
+                                      [&](const auto& entry) { return ::GetParent(entry.first) == dialog; });
+    if (picture == pictures.end()) {
+        ADD_FAILURE() << "no picture";
+        return false;
+    }
+    const auto& [control, wanted] = *picture;
+    RECT area{}, unit{0, 0, 4, 8};
+    ::GetClientRect(control, &area);
+    ::MapDialogRect(dialog, &unit);
+    const HBITMAP resource = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId));
+    BITMAP shown{}, own{};
+    ::GetObjectW(reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                 sizeof shown, &shown);
+    ::GetObjectW(resource, sizeof own, &own);
+    ::DeleteObject(resource);
+    EXPECT_TRUE(shown.bmWidth == area.right && shown.bmHeight == area.bottom) << "not the control's size";
+    const bool kept = shown.bmWidth == own.bmWidth && shown.bmHeight == own.bmHeight &&
+                      std::abs(area.right - wanted.cx) * 4 < unit.right &&
+                      std::abs(area.bottom - wanted.cy) * 8 < unit.bottom;
+    EXPECT_TRUE(kept || (area.right == wanted.cx && area.bottom == wanted.cy))
+        << area.right << " x " << area.bottom << " in a rectangle of " << wanted.cx << " x " << wanted.cy;
+    return kept;
+}
+
+// Run at 144 and 192 DPI as well, each in a prefix of its own. At 96 DPI, with the prefix's dialog font,
+// both pictures were drawn for their rectangles and nothing may change.
+TEST(StartUp,
+     ShowsTheFormMidScreenLaidOutWithItsPicturesIconAndHintAndTheAboutBoxOverItAndLeavesComAsItFoundIt)
+{
+    const HDC screen = ::GetDC(nullptr);
+    const bool at96Dpi = ::GetDeviceCaps(screen, LOGPIXELSY) == 96;
+    ::ReleaseDC(nullptr, screen);
+    const HRESULT comAfter = RunProgram([&](HWND form) {
         const auto big = ::SendMessageW(form, WM_GETICON, ICON_BIG, 0);
         EXPECT_NE(big, 0);
         EXPECT_EQ(::SendMessageW(form, WM_GETICON, ICON_SMALL, 0), big);
@@ -84,6 +198,8 @@ TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeav
         RECT work{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_TRUE(CentredOver(form, work));
+        ExpectLaidOut(form);
+        bool kept = ExpectPictureFills(form, IDB_BANNER);
         // Over a form away from the middle, then over one mostly past the screen's top left corner.
         for (const POINT at : {POINT{0, 0}, POINT{-500, -400}}) {
             ::SetWindowPos(form, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -92,9 +208,12 @@ TEST(StartUp, ShowsTheFormMidScreenWithItsIconAndHintAndTheAboutBoxOverItAndLeav
             ASSERT_TRUE(box);
             EXPECT_TRUE(at.x != 0 || CentredOver(box, Area(form)));
             EXPECT_TRUE(Area(box).left >= work.left && Area(box).top >= work.top);
+            ExpectLaidOut(box);
+            kept = ExpectPictureFills(box, IDB_LOGO) && kept;
             ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
             ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
         }
+        EXPECT_TRUE(kept || !at96Dpi) << "a picture changed at 96 DPI";
     });
     EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
 }
