@@ -18,6 +18,7 @@ finish() {
     ! declare -F velmora_wine_down >/dev/null || velmora_wine_down
 }
 trap finish EXIT
+trap 'exit 130' INT TERM
 # Hard links copy the prefix's 1.3 GB in a moment: Wine never writes into those files. It does rewrite
 # its registry, so that is copied for real.
 rm -rf "$copy"
@@ -28,4 +29,6 @@ done
 # Written before the copy's server first reads its registry; a key named again adds to what it had.
 printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1920x1080"\n' \
     "$dpi" >>"$copy/user.reg"
-WINEPREFIX=$copy wine "$@"
+# In the background: a Windows program ignores Ctrl+C, and only a waiting shell takes it at once.
+WINEPREFIX=$copy wine "$@" &
+wait $!
