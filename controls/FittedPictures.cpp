@@ -82,12 +82,12 @@ void CFittedPictures::Fit(HWND dialog, int templateId)
         const HWND picture = control;
         control = ::GetWindow(control, GW_HWNDNEXT);
         wchar_t kind[8] = {};
-        ::GetClassNameW(picture, kind, 8);
+        if ((::GetWindowLongW(picture, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP ||
+            !::GetClassNameW(picture, kind, 8) || _wcsicmp(kind, L"Static") != 0)
+            continue;
         const auto shown = reinterpret_cast<HBITMAP>(::SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
         BITMAP drawn{};
-        if (_wcsicmp(kind, L"Static") != 0 ||
-            (::GetWindowLongW(picture, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP ||
-            !::GetObjectW(shown, sizeof drawn, &drawn))
+        if (!::GetObjectW(shown, sizeof drawn, &drawn))
             continue;
         // Mapped as a size, as the dialog manager maps it: a mapped rectangle may round differently.
         RECT area{0, 0, units.cx, units.cy};
