@@ -18,16 +18,13 @@ std::wstring ProgramPath(bool is64Bit)
     return BuildFolder() + (is64Bit == (sizeof(void*) == 8) ? L"" : L"..\\i686\\") + L"Velmora.exe";
 }
 
-// This tree's program, and on a 64-bit tree the 32-bit one beside it: a machine that runs 64-bit programs
-// only cannot run the 32-bit tree's tests, so this tree reads that program in their stead. The test
-// script asks for it there; elsewhere it is read when it has been built.
+// This tree's program, and on a 64-bit tree the 32-bit one beside it, which a machine that runs 64-bit
+// programs only can check from here alone.
 std::vector<bool> Programs()
 {
-    std::vector<bool> is64Bit{sizeof(void*) == 8};
-    if (is64Bit[0] && (::GetEnvironmentVariableW(L"VELMORA_CHECK_I686_EXE", nullptr, 0) != 0 ||
-                       ::GetFileAttributesW(ProgramPath(false).c_str()) != INVALID_FILE_ATTRIBUTES))
-        is64Bit.push_back(false);
-    return is64Bit;
+    if (sizeof(void*) == 8)
+        return {true, false};
+    return {false};
 }
 
 // The program mapped as an image resource: its resources and headers can be read, but none of its code
