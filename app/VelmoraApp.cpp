@@ -2,6 +2,7 @@
 #include "app/VelmoraApp.h"
 
 #include "dialogs/VelmoraDlg.h"
+#include "win32/SystemDll.h"
 #include "win32/Win32Form.h"
 
 #include <commctrl.h>
@@ -9,13 +10,26 @@
 
 CVelmoraApp theApp;
 
+void RestrictDllSearch()
+{
+    // Older systems lack the call, so it is looked up rather than imported.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+                                         ::GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                                   : nullptr;
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ::SetDllDirectoryW(L"");
+}
+
 bool CVelmoraApp::InitInstance()
 {
     // The date pickers on the form need their class registered before the form is created.
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES;
-    ::InitCommonControlsEx(&controls);
+    SYSTEM_FUNCTION(Comctl32, InitCommonControlsEx)(&controls);
 
     // The folder browser's new dialog style wants an apartment-threaded COM on this thread.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

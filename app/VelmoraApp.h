@@ -8,3 +8,7 @@ public:
 };
 
 extern CVelmoraApp theApp;
+
+// Lets the process load DLLs from the system folder only, never a look-alike planted beside the
+// executable or in the current folder. Lasts for the life of the process.
+void RestrictDllSearch();

@@ -2,6 +2,8 @@
 // tracks the hover and opens the target.
 #include "controls/MyStaticLink.h"
 
+#include "win32/SystemDll.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -10,7 +12,7 @@ namespace {
 void OpenThroughShell(const wchar_t* address)
 {
     // A browser that cannot be started is not the user's problem here: the result is not examined.
-    ::ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
+    SYSTEM_FUNCTION(Shell32, ShellExecuteW)(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 LinkOpener g_opener = OpenThroughShell;

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building, running, testing and packaging need on Debian 12. Safe to run again.
-# With the argument "art", also what res/art/render.sh needs to redraw the images.
+# With the argument "art", also what res/art/render.sh needs to redraw the images; with "emulation", the
+# user-mode emulator that starts the 32-bit program where 32-bit code cannot run natively.
 set -euo pipefail
 
 pkgs=(build-essential cmake ninja-build googletest
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine64 wine32:i386 xvfb xdotool imagemagick fonts-wqy-microhei locales clang-format
       wixl msitools osslsigncode zip openssl)
-[ "${1:-}" = art ] && pkgs+=(librsvg2-bin)
+case "${1:-}" in
+    art) pkgs+=(librsvg2-bin) ;;
+    emulation) pkgs+=(qemu-user-static) ;;
+esac
 
 missing=()
 for p in "${pkgs[@]}"; do

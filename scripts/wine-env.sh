@@ -75,13 +75,14 @@ velmora_start_xvfb() {
     rm -f "$ready"
 }
 
+# Arguments: further .reg.in files (UTF-8, without the header line) for this prefix alone.
 velmora_make_prefix() {
     echo "Creating the Wine prefix $WINEPREFIX" >&2
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 && wineserver -w
     # regedit reads non-ASCII key names only from UTF-16.
-    iconv -f UTF-8 -t UTF-16 "$VELMORA_ROOT/scripts/wine-settings.reg.in" >"$WINEPREFIX/velmora-settings.reg"
+    cat "$VELMORA_ROOT/scripts/wine-settings.reg.in" "$@" | iconv -f UTF-8 -t UTF-16 >"$WINEPREFIX/velmora-settings.reg"
     (cd "$WINEPREFIX" && wine regedit /S velmora-settings.reg </dev/null >/dev/null 2>&1)
     wineserver -w
     # A prefix made by the 64-bit loader alone has no 32-bit half: the marker records which kind it is.

@@ -4,6 +4,7 @@
 #include "controls/MyStaticLink.h"
 #include "dialogs/Dialog.h"
 #include "win32/Holders.h"
+#include "win32/SystemDll.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -52,12 +53,12 @@ FolderAnswer BrowseWith(IMalloc& allocator, HWND owner, std::wstring_view title,
     info.lpszTitle = titleText.c_str();
     info.ulFlags = flags;
 
-    CItemList items(SHBrowseForFolderW(&info), allocator);
+    CItemList items(SYSTEM_FUNCTION(Shell32, SHBrowseForFolderW)(&info), allocator);
     if (!items)
         return {FolderOutcome::Cancelled, {}};
 
     wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(items.get(), path))
+    if (!SYSTEM_FUNCTION(Shell32, SHGetPathFromIDListW)(items.get(), path))
         return {FolderOutcome::ConversionFailed, {}};
     return {FolderOutcome::Chosen, path};
 }
@@ -229,7 +230,7 @@ std::optional<std::wstring> CWin32Form::AskOpenFile(const OpenFileRequest& reque
     ofn.nMaxFile = kOpenFileBufferChars;
     ofn.lpstrDefExt = extension.c_str();
     ofn.Flags = request.flags | OFN_EXPLORER | OFN_ENABLESIZING;
-    if (!::GetOpenFileNameW(&ofn))
+    if (!SYSTEM_FUNCTION(Comdlg32, GetOpenFileNameW)(&ofn))
         return std::nullopt;
     return std::wstring(file.data());
 }
@@ -237,7 +238,7 @@ std::optional<std::wstring> CWin32Form::AskOpenFile(const OpenFileRequest& reque
 FolderAnswer CWin32Form::AskFolder(std::wstring_view title, unsigned flags)
 {
     IMalloc* allocator = nullptr;
-    if (::SHGetMalloc(&allocator) != S_OK || !allocator)
+    if (SYSTEM_FUNCTION(Shell32, SHGetMalloc)(&allocator) != S_OK || !allocator)
         return {FolderOutcome::NoAllocator, {}};
     FolderAnswer answer = BrowseWith(*allocator, m_hwnd, title, flags);
     allocator->Release();
@@ -252,7 +253,8 @@ void CWin32Form::ShowMessage(std::wstring_view text, std::wstring_view caption, 
 void CWin32Form::ShellOpen(std::wstring_view address)
 {
     // A browser that cannot be started is not the user's problem here: the result is not examined.
-    ::ShellExecuteW(nullptr, L"open", Terminated(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    SYSTEM_FUNCTION(Shell32, ShellExecuteW)
+    (nullptr, L"open", Terminated(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool CWin32Form::IsIconic() const

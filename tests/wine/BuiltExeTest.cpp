@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <set>
+
 namespace {
 
 std::wstring ProgramPath(bool is64Bit)
@@ -11,16 +14,11 @@ std::wstring ProgramPath(bool is64Bit)
     return BuildFolder() + (is64Bit == (sizeof(void*) == 8) ? L"" : L"..\\i686\\") + L"Velmora.exe";
 }
 
-// This tree's program, and on a 64-bit tree the 32-bit one beside it: a machine that runs 64-bit programs
-// only cannot run the 32-bit tree's tests, so this tree reads that program in their stead. The test
-// script asks for it there; elsewhere it is read when it has been built.
+// This tree's program, and on a 64-bit tree the 32-bit one beside it, which a machine that runs 64-bit
+// programs only can check from here alone.
 std::vector<bool> Programs()
 {
-    std::vector<bool> is64Bit{sizeof(void*) == 8};
-    if (is64Bit[0] && (::GetEnvironmentVariableW(L"VELMORA_CHECK_I686_EXE", nullptr, 0) != 0 ||
-                       ::GetFileAttributesW(ProgramPath(false).c_str()) != INVALID_FILE_ATTRIBUTES))
-        is64Bit.push_back(false);
-    return is64Bit;
+    return sizeof(void*) == 8 ? std::vector{true, false} : std::vector{false};
 }
 
 // The program mapped as an image resource: its resources and headers can be read, but none of its code
@@ -46,34 +44,100 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Each, BuiltExe, ::testing::ValuesIn(Programs()),
                          [](const auto& program) { return program.param ? "x86_64" : "i686"; });
 
-TEST_P(BuiltExe, IsHardenedAndImportsOnlyKnownDlls)
+// The program as linked, mapped as an image resource: its sections lie at their addresses, but nothing is
+// relocated, bound or run. Its headers are of its own kind, whichever this process is.
+struct CImage {
+    CImage(HMODULE mapped, bool is64BitImage)
+        // The loader marks a resource mapping in the low bits of the handle.
+        : base(reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(mapped) & ~ULONG_PTR{3})),
+          nt(At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew)),
+          nt64(reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt)), is64Bit(is64BitImage)
+    {
+    }
+    template <class T>
+    const T* At(ULONGLONG rva) const
+    {
+        return reinterpret_cast<const T*>(base + rva);
+    }
+    ULONGLONG PointerAt(ULONGLONG rva) const { return is64Bit ? *At<ULONGLONG>(rva) : *At<DWORD>(rva); }
+    // The section that holds the bytes from rva on, if one does.
+    const IMAGE_SECTION_HEADER* SectionOf(ULONGLONG rva, DWORD bytes = 1) const
+    {
+        const auto* section = IMAGE_FIRST_SECTION(nt);
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+            if (rva >= section->VirtualAddress &&
+                rva + bytes <= section->VirtualAddress + section->Misc.VirtualSize)
+                return section;
+        }
+        return nullptr;
+    }
+
+    const BYTE* base;
+    const IMAGE_NT_HEADERS32* nt;  // up to the preferred base, the same in both kinds
+    const IMAGE_NT_HEADERS64* nt64;
+    bool is64Bit;
+};
+
+// The system's known DLLs come from its own folder before any search, so nothing planted beside the program
+// can stand in for them; every other DLL must be loaded by hand from the system folder.
+// And every slot the code calls or jumps through leads somewhere once the program runs: the loader fills it
+// from a named function of an imported DLL, or it holds an address in the program's own code already. A
+// toolchain's 32-bit delay-import library once left such slots 0, and the program's first call went to 0.
+TEST_P(BuiltExe, IsHardenedImportsOnlyKnownDllsAndCallsOnlyThroughSlotsThatLeadSomewhere)
 {
-    // Mapped as an image, every address inside is an offset from its base, which the loader marks in the
-    // low bits of the handle.
-    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(exe) & ~ULONG_PTR{3});
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
     const bool is64Bit = GetParam();
-    EXPECT_EQ(nt->FileHeader.Machine, is64Bit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+    const CImage image(exe, is64Bit);
+    EXPECT_EQ(image.nt->FileHeader.Machine, is64Bit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
     const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
                       (is64Bit ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
-    EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & aslr, aslr);
+    EXPECT_EQ(image.nt->OptionalHeader.DllCharacteristics & aslr, aslr);
 
-    // The system's known DLLs come from its own folder before any search, so nothing planted beside the
-    // program can stand in for them. Every other DLL must be delay-loaded. A 32-bit image read from a
-    // 64-bit process has the shorter optional header of its own kind.
+    const DWORD pointer = is64Bit ? 8 : 4;
     const std::string known = " advapi32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll user32.dll ";
-    const DWORD table = (is64Bit ? nt->OptionalHeader.DataDirectory
-                                 : reinterpret_cast<const IMAGE_NT_HEADERS32*>(nt)
-                                       ->OptionalHeader.DataDirectory)[IMAGE_DIRECTORY_ENTRY_IMPORT]
+    std::set<ULONGLONG> filledByLoader;
+    const DWORD table = (is64Bit ? image.nt64->OptionalHeader.DataDirectory
+                                 : image.nt->OptionalHeader.DataDirectory)[IMAGE_DIRECTORY_ENTRY_IMPORT]
                             .VirtualAddress;
     ASSERT_NE(table, 0u);
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table); entry->Name; ++entry) {
-        std::string name = " " + std::string(reinterpret_cast<const char*>(base + entry->Name)) + " ";
-        ::CharLowerA(name.data());
-        EXPECT_NE(known.find(name), std::string::npos) << name;
+    for (auto* entry = image.At<IMAGE_IMPORT_DESCRIPTOR>(table); entry->Name; ++entry) {
+        std::string dll = " " + std::string(image.At<char>(entry->Name)) + " ";
+        ::CharLowerA(dll.data());
+        EXPECT_NE(known.find(dll), std::string::npos) << dll;
+        // The loader fills each slot from the name list, up to its terminating 0.
+        const DWORD names = entry->OriginalFirstThunk ? entry->OriginalFirstThunk : entry->FirstThunk;
+        for (DWORD i = 0; const ULONGLONG name = image.PointerAt(names + i * pointer); ++i) {
+            const bool byOrdinal = name >> (pointer * 8 - 1);
+            EXPECT_TRUE(byOrdinal || (image.SectionOf(name + 2) && *image.At<char>(name + 2))) << dll << i;
+            filledByLoader.insert(entry->FirstThunk + i * pointer);
+        }
     }
+
+    const ULONGLONG preferred =
+        is64Bit ? image.nt64->OptionalHeader.ImageBase : image.nt->OptionalHeader.ImageBase;
+    int calls = 0;
+    for (DWORD at = 0; at + 6 <= image.nt->OptionalHeader.SizeOfImage; ++at) {
+        // call or jmp through a slot, from code: FF 15 or FF 25, then the slot's 32-bit address, or on x86_64
+        // its distance from the instruction's end.
+        const IMAGE_SECTION_HEADER* code = image.SectionOf(at, 6);
+        const BYTE* bytes = image.At<BYTE>(at);
+        if (!code || !(code->Characteristics & IMAGE_SCN_MEM_EXECUTE) || bytes[0] != 0xFF ||
+            (bytes[1] != 0x15 && bytes[1] != 0x25))
+            continue;
+        const auto operand = *reinterpret_cast<const std::int32_t*>(bytes + 2);
+        const ULONGLONG slot =
+            is64Bit ? ULONGLONG{at} + 6 + operand : static_cast<std::uint32_t>(operand) - preferred;
+        // Bytes that only look like such an instruction rarely name a slot inside the program.
+        if (!image.SectionOf(slot, pointer))
+            continue;
+        ++calls;
+        if (filledByLoader.count(slot))
+            continue;
+        const IMAGE_SECTION_HEADER* target = image.SectionOf(image.PointerAt(slot) - preferred);
+        EXPECT_TRUE(target && (target->Characteristics & IMAGE_SCN_MEM_EXECUTE))
+            << "the code at " << std::hex << at << " goes through the slot at " << slot
+            << ", which neither the loader fills nor leads into the program's code";
+    }
+    EXPECT_GT(calls, 100) << "calls through import slots were not recognised";
 }
 
 std::string ResourceOf(HMODULE module, LPCWSTR type, int id)

@@ -264,6 +264,22 @@ size_t LiveCopiesOf(PCIDLIST_ABSOLUTE items)
     return copies;
 }
 
+TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
+{
+    // The probe lies beside this test program, whose folder the ordinary search looks in first.
+    const wchar_t* probe = L"VelmoraSearchProbe.dll";
+    const HMODULE found = ::LoadLibraryW(probe);
+    ASSERT_NE(found, nullptr) << "the probe was not found beside the program even before the restriction";
+    ::FreeLibrary(found);
+
+    RestrictDllSearch();
+    EXPECT_EQ(::LoadLibraryW(probe), nullptr);
+
+    // Back to the ordinary search for the tests that follow in this process.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    ::SetDllDirectoryW(nullptr);
+}
+
 TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEveryItemList)
 {
     wchar_t folder[MAX_PATH] = {};

@@ -1,0 +1,52 @@
+// comctl32, comdlg32 and shell32 are not among the system's known DLLs, so imported the ordinary way they
+// would be searched for beside the program too, where a planted copy could stand in for them. Looked up
+// by hand they come from the system folder only, and comdlg32 and shell32 only when a command needs them.
+// Plain LoadLibraryExW and GetProcAddress work alike for 32-bit and 64-bit programs, which the toolchain's
+// delay-import libraries did not.
+#include "win32/SystemDll.h"
+
+#include "dialogs/Texts.h"
+#include "win32/Win32Form.h"
+
+#include <iterator>
+#include <string>
+
+namespace {
+
+constexpr const wchar_t* kFileNames[] = {L"comctl32.dll", L"comdlg32.dll", L"shell32.dll"};
+
+// One thread calls these, the program's only one.
+HMODULE g_loaded[std::size(kFileNames)] = {};
+
+// Imported directly, a missing DLL would have kept the loader from starting the program at all. Here the
+// call that needs it has no result to give back, so the program cannot go on: it names the file and ends
+// with the load's error.
+[[noreturn]] void Fail(const wchar_t* fileName, DWORD error)
+{
+    const std::wstring text = std::wstring(texts::kSystemFileMissing) + fileName;
+    ::MessageBoxW(nullptr, text.c_str(), ExecutableBaseName().c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    ::ExitProcess(error ? error : ERROR_MOD_NOT_FOUND);
+}
+
+HMODULE Load(const wchar_t* fileName)
+{
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    return ::LoadLibraryExW((std::wstring(folder) + L'\\' + fileName).c_str(), nullptr, 0);
+}
+
+}  // namespace
+
+FARPROC SystemFunctionAddress(SystemDll dll, const char* name)
+{
+    const auto index = static_cast<size_t>(dll);
+    HMODULE& module = g_loaded[index];
+    if (!module)
+        module = Load(kFileNames[index]);
+    const FARPROC function = module ? ::GetProcAddress(module, name) : nullptr;
+    if (!function)
+        Fail(kFileNames[index], ::GetLastError());
+    return function;
+}
