@@ -6,16 +6,21 @@
 set -euo pipefail
 dpi=$1
 shift
-# Run by hand, the project's prefix and display come up first; the tests have them up already.
-if [ -z "${WINEPREFIX:-}" ]; then
-    . "$(dirname "$0")/wine-env.sh"
-    velmora_wine_up
-fi
+. "$(dirname "$0")/wine-env.sh"
 copy=$WINEPREFIX-$dpi-dpi
+if [ "${VELMORA_HEADLESS:-0}" = 1 ]; then
+    # Under the tests, whose prefix and server are up already, the copy's desktop gets a screen of its own
+    # and of its size, as on a person's 1920 x 1080 display, rather than hanging off the tests' smaller one.
+    velmora_start_xvfb 1920x1080
+    down() { kill "$VELMORA_XVFB_PID"; }
+else
+    velmora_wine_up
+    down() { velmora_wine_down; }
+fi
 finish() {
     WINEPREFIX=$copy wineserver -k 2>/dev/null || true
     rm -rf "$copy"
-    ! declare -F velmora_wine_down >/dev/null || velmora_wine_down
+    down
 }
 trap finish EXIT
 trap 'exit 130' INT TERM

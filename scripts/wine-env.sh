@@ -54,11 +54,12 @@ velmora_wine_down() {
     VELMORA_XVFB_PID=
 }
 
+# Argument: the screen's size, 1024x768 unless given.
 velmora_start_xvfb() {
     local ready i
     ready=$(mktemp)
     # -displayfd picks a free display number and writes it once the server is ready.
-    Xvfb -screen 0 1024x768x24 -nolisten tcp -displayfd 3 3>"$ready" >/dev/null 2>&1 &
+    Xvfb -screen 0 "${1:-1024x768}x24" -nolisten tcp -displayfd 3 3>"$ready" >/dev/null 2>&1 &
     VELMORA_XVFB_PID=$!
     for i in $(seq 100); do
         [ -s "$ready" ] && break

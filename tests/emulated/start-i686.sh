@@ -18,30 +18,19 @@ for _ in $(seq 150); do
     sleep 2
 done
 if [ -z "$window" ]; then
-    if kill -0 "$app" 2>/dev/null; then
-        echo "FAIL - the 32-bit program showed no form under emulation within 300 s"
-    else
-        code=0
-        wait "$app" || code=$?
-        echo "FAIL - the 32-bit program ended with exit status $code before showing its form"
-    fi
+    kill -0 "$app" 2>/dev/null && why="within 300 s" || why="before it ended"
+    echo "FAIL - the 32-bit program showed no form under emulation $why"
     exit 1
 fi
 echo "ok - the 32-bit program shows its form under emulation"
 # What started it: the emulator, not the kernel's own 32-bit loader.
 emulator=$(readlink "/proc/$(xdotool getwindowpid "$window")/exe" 2>/dev/null || true)
-case "$emulator" in
-    */qemu-i386-static) echo "ok - it runs under $emulator" ;;
-    *) echo "FAIL - it runs under ${emulator:-an unknown program}, not the emulator"; status=1 ;;
-esac
+if [[ $emulator == */qemu-i386-static ]]; then echo "ok - it runs under $emulator"; else
+    echo "FAIL - it runs under ${emulator:-an unknown program}, not the emulator" && status=1; fi
 xdotool windowfocus --sync "$window" key Escape
 timeout 120 tail --pid="$app" -f /dev/null || { echo "FAIL - it did not end within 120 s of Escape"; exit 1; }
 code=0
 wait "$app" || code=$?
-if [ "$code" = 0 ]; then
-    echo "ok - it closes on Escape with exit status 0"
-else
-    echo "FAIL - it closed with exit status $code"
-    status=1
-fi
+if [ "$code" = 0 ]; then echo "ok - it closes on Escape with exit status 0"; else
+    echo "FAIL - it closed with exit status $code" && status=1; fi
 exit $status

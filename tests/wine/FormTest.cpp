@@ -146,21 +146,18 @@ bool CentredOver(HWND window, const RECT& around)
            std::abs(area.top + area.bottom - around.top - around.bottom) <= 2;
 }
 
-// The dialog's picture fills the rectangle its template gives it; or, less than a dialog unit off it, it
-// keeps the size of its bitmap resource, which was drawn for it. Answers whether it kept it.
-bool ExpectPictureFills(HWND dialog, int bitmapId)
+// The dialog's picture shows a bitmap the size of its control: at 96 DPI, with the prefix's dialog font, the
+// one drawn for its rectangle, unchanged; at other scales, one that fills the rectangle its template gives
+// it.
+void ExpectPictureFills(HWND dialog, int bitmapId, bool at96Dpi)
 {
     const std::lock_guard<std::mutex> hold(picturesLock);
     const auto picture = std::find_if(pictures.begin(), pictures.end(),
                                       [&](const auto& entry) { return ::GetParent(entry.first) == dialog; });
-    if (picture == pictures.end()) {
-        ADD_FAILURE() << "no picture";
-        return false;
-    }
+    ASSERT_NE(picture, pictures.end()) << "no picture";
     const auto& [control, wanted] = *picture;
-    RECT area{}, unit{0, 0, 4, 8};
+    RECT area{};
     ::GetClientRect(control, &area);
-    ::MapDialogRect(dialog, &unit);
     const HBITMAP resource = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId));
     BITMAP shown{}, own{};
     ::GetObjectW(reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)),
@@ -168,12 +165,11 @@ bool ExpectPictureFills(HWND dialog, int bitmapId)
     ::GetObjectW(resource, sizeof own, &own);
     ::DeleteObject(resource);
     EXPECT_TRUE(shown.bmWidth == area.right && shown.bmHeight == area.bottom) << "not the control's size";
-    const bool kept = shown.bmWidth == own.bmWidth && shown.bmHeight == own.bmHeight &&
-                      std::abs(area.right - wanted.cx) * 4 < unit.right &&
-                      std::abs(area.bottom - wanted.cy) * 8 < unit.bottom;
-    EXPECT_TRUE(kept || (area.right == wanted.cx && area.bottom == wanted.cy))
-        << area.right << " x " << area.bottom << " in a rectangle of " << wanted.cx << " x " << wanted.cy;
-    return kept;
+    if (at96Dpi)
+        EXPECT_TRUE(shown.bmWidth == own.bmWidth && shown.bmHeight == own.bmHeight) << "changed at 96 DPI";
+    else
+        EXPECT_TRUE(area.right == wanted.cx && area.bottom == wanted.cy)
+            << area.right << " x " << area.bottom << " in a rectangle of " << wanted.cx << " x " << wanted.cy;
 }
 
 // Run at 144 and 192 DPI as well, each in a prefix of its own. At 96 DPI, with the prefix's dialog font,
@@ -199,7 +195,7 @@ TEST(StartUp,
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_TRUE(CentredOver(form, work));
         ExpectLaidOut(form);
-        bool kept = ExpectPictureFills(form, IDB_BANNER);
+        ExpectPictureFills(form, IDB_BANNER, at96Dpi);
         // Over a form away from the middle, then over one mostly past the screen's top left corner.
         for (const POINT at : {POINT{0, 0}, POINT{-500, -400}}) {
             ::SetWindowPos(form, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -209,13 +205,28 @@ TEST(StartUp,
             EXPECT_TRUE(at.x != 0 || CentredOver(box, Area(form)));
             EXPECT_TRUE(Area(box).left >= work.left && Area(box).top >= work.top);
             ExpectLaidOut(box);
-            kept = ExpectPictureFills(box, IDB_LOGO) && kept;
+            ExpectPictureFills(box, IDB_LOGO, at96Dpi);
             ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
             ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
         }
-        EXPECT_TRUE(kept || !at96Dpi) << "a picture changed at 96 DPI";
     });
     EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
+}
+
+TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
+{
+    // The probe lies beside this test program, whose folder the ordinary search looks in first.
+    const wchar_t* probe = L"VelmoraSearchProbe.dll";
+    const HMODULE found = ::LoadLibraryW(probe);
+    ASSERT_NE(found, nullptr) << "the probe was not found beside the program even before the restriction";
+    ::FreeLibrary(found);
+
+    RestrictDllSearch();
+    EXPECT_EQ(::LoadLibraryW(probe), nullptr);
+
+    // Back to the ordinary search for the tests that follow in this process.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    ::SetDllDirectoryW(nullptr);
 }
 
 // Opens a browse button's dialog, enters the path there, closes it with a button and reads the box it fills.
@@ -262,22 +273,6 @@ size_t LiveCopiesOf(PCIDLIST_ABSOLUTE items)
                   std::memcmp(entry.lpData, items, size) == 0;
     ::HeapUnlock(::GetProcessHeap());
     return copies;
-}
-
-TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
-{
-    // The probe lies beside this test program, whose folder the ordinary search looks in first.
-    const wchar_t* probe = L"VelmoraSearchProbe.dll";
-    const HMODULE found = ::LoadLibraryW(probe);
-    ASSERT_NE(found, nullptr) << "the probe was not found beside the program even before the restriction";
-    ::FreeLibrary(found);
-
-    RestrictDllSearch();
-    EXPECT_EQ(::LoadLibraryW(probe), nullptr);
-
-    // Back to the ordinary search for the tests that follow in this process.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-    ::SetDllDirectoryW(nullptr);
 }
 
 TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEveryItemList)
