@@ -1,4 +1,4 @@
-// Start-up: common controls, COM for the folder browser, then the main form.
+// Start-up: the DLL search, common controls, COM for the folder browser, then the main form.
 #include "app/VelmoraApp.h"
 
 #include "dialogs/VelmoraDlg.h"
