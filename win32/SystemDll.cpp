@@ -1,7 +1,8 @@
-// comctl32, comdlg32 and shell32 are not among the system's known DLLs, so imported the ordinary way they
-// would be searched for beside the program too, where a planted copy could stand in for them. Looked up
-// by hand they come from the system folder only, and comdlg32 and shell32 only when a command needs them.
-// Plain LoadLibraryExW and GetProcAddress work alike for 32-bit and 64-bit programs, which the toolchain's
+// comctl32, comdlg32, shell32, oleacc and oleaut32 are not among the system's known DLLs, so imported the
+// ordinary way they would be searched for beside the program too, where a planted copy could stand in for
+// them. Looked up by hand they come from the system folder only, comdlg32 and shell32 only when a command
+// needs them, and oleacc and oleaut32 only when assistive technology first asks a control what it is. Plain
+// LoadLibraryExW and GetProcAddress work alike for 32-bit and 64-bit programs, which the toolchain's
 // delay-import libraries did not.
 #include "win32/SystemDll.h"
 
@@ -13,7 +14,8 @@
 
 namespace {
 
-constexpr const wchar_t* kFileNames[] = {L"comctl32.dll", L"comdlg32.dll", L"shell32.dll"};
+constexpr const wchar_t* kFileNames[] = {L"comctl32.dll", L"comdlg32.dll", L"shell32.dll", L"oleacc.dll",
+                                         L"oleaut32.dll"};
 
 // One thread calls these, the program's only one.
 HMODULE g_loaded[std::size(kFileNames)] = {};
@@ -39,14 +41,18 @@ HMODULE Load(const wchar_t* fileName)
 
 }  // namespace
 
+FARPROC OptionalSystemFunctionAddress(SystemDll dll, const char* name)
+{
+    HMODULE& module = g_loaded[static_cast<size_t>(dll)];
+    if (!module)
+        module = Load(kFileNames[static_cast<size_t>(dll)]);
+    return module ? ::GetProcAddress(module, name) : nullptr;
+}
+
 FARPROC SystemFunctionAddress(SystemDll dll, const char* name)
 {
-    const auto index = static_cast<size_t>(dll);
-    HMODULE& module = g_loaded[index];
-    if (!module)
-        module = Load(kFileNames[index]);
-    const FARPROC function = module ? ::GetProcAddress(module, name) : nullptr;
+    const FARPROC function = OptionalSystemFunctionAddress(dll, name);
     if (!function)
-        Fail(kFileNames[index], ::GetLastError());
+        Fail(kFileNames[static_cast<size_t>(dll)], ::GetLastError());
     return function;
 }

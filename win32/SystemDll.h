@@ -3,19 +3,25 @@
 
 #include <windows.h>
 
-enum class SystemDll { Comctl32, Comdlg32, Shell32 };
+enum class SystemDll { Comctl32, Comdlg32, Shell32, Oleacc, Oleaut32 };
 
 // The function's address in the DLL, which is loaded by its full path in the system folder the first time
 // it is needed and stays loaded. Never null: when the DLL cannot be loaded or lacks the function, the user
 // is told which file and the program ends.
 FARPROC SystemFunctionAddress(SystemDll dll, const char* name);
+// The same, but null when the DLL cannot be loaded or lacks the function: for what the program can do
+// without.
+FARPROC OptionalSystemFunctionAddress(SystemDll dll, const char* name);
 
 template <class Function>
-Function SystemFunction(SystemDll dll, const char* name)
+Function AsFunction(FARPROC address)
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemFunctionAddress(dll, name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
 
 // The function as its header declares it, calling convention included (a 32-bit call with the wrong one
 // would unbalance the stack), looked up by its own name.
-#define SYSTEM_FUNCTION(dll, function) SystemFunction<decltype(&::function)>(SystemDll::dll, #function)
+#define SYSTEM_FUNCTION(dll, function)                                                                       \
+    AsFunction<decltype(&::function)>(SystemFunctionAddress(SystemDll::dll, #function))
+#define OPTIONAL_SYSTEM_FUNCTION(dll, function)                                                              \
+    AsFunction<decltype(&::function)>(OptionalSystemFunctionAddress(SystemDll::dll, #function))
