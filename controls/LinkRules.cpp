@@ -92,4 +92,17 @@ HoverChange OnMouseMove(bool hovering, bool cursorInside)
     return cursorInside ? HoverChange::None : HoverChange::Leave;
 }
 
+bool IsOpeningKey(unsigned virtualKey)
+{
+    constexpr unsigned kReturn = 0x0D, kSpace = 0x20;
+    return virtualKey == kReturn || virtualKey == kSpace;
+}
+
+std::uint32_t TextColour(bool hovering, const SystemColours* highContrast)
+{
+    if (highContrast)
+        return hovering ? highContrast->highlight : highContrast->link;
+    return hovering ? 0x0000FFu : 0xFF0000u;
+}
+
 }  // namespace links

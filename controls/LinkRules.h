@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace links {
@@ -42,5 +43,19 @@ enum class HoverChange { None, Enter, Leave };
 // What a mouse move means for a link: any move while not hovering starts the hover; while hovering
 // only a cursor outside the control ends it.
 HoverChange OnMouseMove(bool hovering, bool cursorInside);
+
+// The keys a focused link takes from the dialog, Enter and Space, by their virtual-key codes; every other
+// key, Tab and Escape among them, stays the dialog's.
+bool IsOpeningKey(unsigned virtualKey);
+
+// The system's colours for links and for highlighted items, in the platform's red-green-blue layout.
+struct SystemColours {
+    std::uint32_t link;
+    std::uint32_t highlight;
+};
+
+// Blue at rest and red under the mouse suit the normal scheme. In high contrast the user's own colours
+// are the only ones sure to show on the user's background, so they are taken instead.
+std::uint32_t TextColour(bool hovering, const SystemColours* highContrast);
 
 }  // namespace links

@@ -2,9 +2,12 @@
 // tracks the hover and opens the target.
 #include "controls/MyStaticLink.h"
 
+#include "dialogs/Texts.h"
+#include "win32/Accessible.h"
 #include "win32/SystemDll.h"
 
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 namespace {
@@ -16,6 +19,9 @@ void OpenThroughShell(const wchar_t* address)
 }
 
 LinkOpener g_opener = OpenThroughShell;
+
+// Posted to the link by assistive technology's default action, which must return before anything opens.
+constexpr UINT kOpenLater = WM_APP + 0x4C;
 
 // The control's own text, as much of it as a target may hold, read into the caller's buffer.
 std::wstring_view ControlText(HWND window, wchar_t (&buffer)[links::kTargetBytes])
@@ -51,15 +57,36 @@ private:
     static void Paint(CMyStaticLink& link);
     static void TrackHover(CMyStaticLink& link);
     static void Open(const CMyStaticLink& link);
+    static LRESULT DialogCode(const MSG* message);
+    static LRESULT Describe(const CMyStaticLink& link, WPARAM wParam, LPARAM lParam);
 };
+
+namespace {
+
+// The parent repaints the control's area, background included, so nothing drawn before stays behind.
+void RedrawWithBackground(HWND control)
+{
+    const HWND parent = ::GetParent(control);
+    RECT area{};
+    ::GetWindowRect(control, &area);
+    POINT corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
+    ::ScreenToClient(parent, &corners[0]);
+    ::ScreenToClient(parent, &corners[1]);
+    area = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    ::InvalidateRect(parent, &area, TRUE);
+}
+
+}  // namespace
 
 bool CMyStaticLink::Attach(HWND control)
 {
     if (!control || m_window)
         return false;
 
-    // Without the notify style a static control is transparent to the mouse.
-    ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);
+    // Without the notify style a static control is transparent to the mouse, and without the tab stop the
+    // keyboard cannot reach it.
+    m_savedStyle = ::GetWindowLongPtrW(control, GWL_STYLE);
+    ::SetWindowLongPtrW(control, GWL_STYLE, m_savedStyle | SS_NOTIFY | WS_TABSTOP);
     ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_savedProcedure =
         ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CLinkProcedure::Procedure));
@@ -83,17 +110,8 @@ bool CMyStaticLink::SetTarget(std::wstring_view target, std::wstring_view captio
     CopyText(m_caption, caption);
     CopyText(m_target, target);
 
-    if (m_window) {
-        // The parent repaints the control's area, background included, so the old text goes too.
-        const HWND parent = ::GetParent(m_window);
-        RECT area{};
-        ::GetWindowRect(m_window, &area);
-        POINT corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
-        ::ScreenToClient(parent, &corners[0]);
-        ::ScreenToClient(parent, &corners[1]);
-        area = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-        ::InvalidateRect(parent, &area, TRUE);
-    }
+    if (m_window)
+        RedrawWithBackground(m_window);
     return true;
 }
 
@@ -108,11 +126,13 @@ HWND CMyStaticLink::Detach()
 
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     ::SetWindowLongPtrW(window, GWLP_WNDPROC, m_savedProcedure);
+    ::SetWindowLongPtrW(window, GWL_STYLE, m_savedStyle);
     if (font)
         ::DeleteObject(font);
 
     m_hover = 0;
     m_savedProcedure = 0;
+    m_savedStyle = 0;
     m_caption[0] = L'\0';
     m_target[0] = L'\0';
     return window;
@@ -149,10 +169,52 @@ LRESULT CALLBACK CLinkProcedure::Procedure(HWND hwnd, UINT message, WPARAM wPara
     case WM_CAPTURECHANGED:
         link->m_hover = 0;
         return 0;
+    case WM_GETDLGCODE:
+        return DialogCode(reinterpret_cast<const MSG*>(lParam));
+    case WM_KEYDOWN:
+        if (!links::IsOpeningKey(static_cast<unsigned>(wParam)))
+            break;
+        // Bit 30 is set when the key was already down: a held key repeats, but opens only once.
+        if (!(lParam & (1 << 30)))
+            Open(*link);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        // The focus rectangle comes or goes.
+        RedrawWithBackground(hwnd);
+        break;
+    case kOpenLater:
+        Open(*link);
+        return 0;
+    case WM_GETOBJECT:
+        if (const LRESULT answer = Describe(*link, wParam, lParam))
+            return answer;
+        break;
     default:
-        return ::CallWindowProcW(reinterpret_cast<WNDPROC>(link->m_savedProcedure), hwnd, message, wParam,
-                                 lParam);
+        break;
     }
+    return ::CallWindowProcW(reinterpret_cast<WNDPROC>(link->m_savedProcedure), hwnd, message, wParam,
+                             lParam);
+}
+
+LRESULT CLinkProcedure::DialogCode(const MSG* message)
+{
+    // Asked without a message, the dialog only wants to know the kind of control: no static, which the
+    // dialog would pass over, and nothing it would treat as a button.
+    if (message && message->message == WM_KEYDOWN &&
+        links::IsOpeningKey(static_cast<unsigned>(message->wParam)))
+        return DLGC_WANTMESSAGE;
+    return 0;
+}
+
+LRESULT CLinkProcedure::Describe(const CMyStaticLink& link, WPARAM wParam, LPARAM lParam)
+{
+    wchar_t controlText[links::kTargetBytes] = {};
+    const std::wstring_view name = links::TextToDraw(link.m_caption, ControlText(link.m_window, controlText));
+    return AnswerGetObject(link.m_window, wParam, lParam,
+                           {name, ROLE_SYSTEM_LINK, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
+                            texts::kOpenAction, kOpenLater});
 }
 
 void CLinkProcedure::Paint(CMyStaticLink& link)
@@ -168,9 +230,23 @@ void CLinkProcedure::Paint(CMyStaticLink& link)
     // The previous font goes back before the context is given up, so that the link's own font is
     // never left selected anywhere and can always be deleted at detach.
     const HGDIOBJ previousFont = link.m_font ? ::SelectObject(dc, link.m_font) : nullptr;
-    ::SetTextColor(dc, link.m_hover ? RGB(255, 0, 0) : RGB(0, 0, 255));
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0);
+    const links::SystemColours system{::GetSysColor(COLOR_HOTLIGHT), ::GetSysColor(COLOR_HIGHLIGHT)};
+    ::SetTextColor(dc, links::TextColour(link.m_hover != 0,
+                                         (contrast.dwFlags & HCF_HIGHCONTRASTON) ? &system : nullptr));
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &client, DT_SINGLELINE | DT_VCENTER);
+    // Around the text, where the eye is; not while the system hides focus until the keyboard is used.
+    if (::GetFocus() == window && !(::SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        RECT extent = client;
+        ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &extent, DT_SINGLELINE | DT_CALCRECT);
+        const LONG top = (client.top + client.bottom - (extent.bottom - extent.top)) / 2;
+        const RECT drawn{client.left, top, extent.right, top + extent.bottom - extent.top};
+        RECT around{};
+        ::IntersectRect(&around, &drawn, &client);
+        ::DrawFocusRect(dc, &around);
+    }
     if (previousFont)
         ::SelectObject(dc, previousFont);
     ::EndPaint(window, &paint);

@@ -23,13 +23,14 @@ public:
     CMyStaticLink(CMyStaticLink&&) = delete;
     CMyStaticLink& operator=(CMyStaticLink&&) = delete;
 
-    // Takes over the control's window procedure; false for a null control or a record already attached.
+    // Takes over the control's window procedure and makes it a tab stop, so that it can be reached and
+    // opened from the keyboard; false for a null control or a record already attached.
     bool Attach(HWND__* control);
     // False, keeping the old texts, when the caption takes 32 bytes or more of code-page-936 text
     // or the target 1024 or more. Either may be empty: the control's own text then stands in.
     bool SetTarget(std::wstring_view target, std::wstring_view caption);
-    // Gives the control back with its own procedure, deletes the underlined font and empties the
-    // record; returns the control, or null when nothing was attached.
+    // Gives the control back with its own procedure and style, deletes the underlined font and empties
+    // the record; returns the control, or null when nothing was attached.
     HWND__* Detach();
 
     bool IsHovering() const { return m_hover != 0; }
@@ -47,6 +48,7 @@ private:
     wchar_t m_caption[links::kCaptionBytes] = {};
     wchar_t m_target[links::kTargetBytes] = {};
     std::intptr_t m_savedProcedure = 0;
+    std::intptr_t m_savedStyle = 0;
 };
 
 // What a click on a link calls to open an address. The default asks the shell to open it; tests put

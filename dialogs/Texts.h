@@ -24,6 +24,12 @@ constexpr std::wstring_view kFolderEmpty = L"Fail   to   get   directory";
 constexpr std::wstring_view kHomePage = L"http://www.morvane.example";
 constexpr std::wstring_view kSoftwareSite = L"http://soft.morvane.example";
 
+// What assistive technology calls a link's default action, and the names it reads for the two browse
+// buttons, whose own text says nothing.
+constexpr std::wstring_view kOpenAction = L"打开";
+constexpr std::wstring_view kBrowseFileName = L"选择源文件";
+constexpr std::wstring_view kBrowseFolderName = L"选择保存路径";
+
 constexpr std::wstring_view kContactMessage = L"请联系Morvane软件科技数据中心,010-55501234  13055501234";
 
 // Followed by the file's name, when a system DLL cannot be loaded or lacks a function the program calls.

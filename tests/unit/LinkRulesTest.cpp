@@ -43,4 +43,14 @@ TEST(LinkRules, EveryEdgeCountsAsInside)
         EXPECT_FALSE(IsInside(bounds, x, y)) << x << "," << y;
 }
 
+// The system cannot be put into high contrast where the tests run, so the rule is driven here in both modes.
+TEST(LinkRules, BlueAndRedInTheNormalSchemeTheSystemsLinkAndHighlightColoursInHighContrast)
+{
+    const SystemColours system{0x00FFFF00, 0x0000FF00};
+    EXPECT_EQ(TextColour(false, nullptr), 0xFF0000u);
+    EXPECT_EQ(TextColour(true, nullptr), 0x0000FFu);
+    EXPECT_EQ(TextColour(false, &system), system.link);
+    EXPECT_EQ(TextColour(true, &system), system.highlight);
+}
+
 }  // namespace

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -23,6 +25,19 @@ size_t Painted(HWND control, COLORREF colour)
         count += ::GetPixel(dc, pixel % 160, pixel / 160) == colour;
     ::ReleaseDC(control, dc);
     return count;
+}
+
+// What the control shows once every repaint due has been done.
+std::vector<COLORREF> Shown(HWND control)
+{
+    ::UpdateWindow(::GetParent(control));
+    ::UpdateWindow(control);
+    std::vector<COLORREF> pixels;
+    const HDC dc = ::GetDC(control);
+    for (int pixel = 0; pixel < 160 * 16; ++pixel)
+        pixels.push_back(::GetPixel(dc, pixel % 160, pixel / 160));
+    ::ReleaseDC(control, dc);
+    return pixels;
 }
 
 // The link's static is of a class that keeps a DC of its own, which keeps what was selected into it after
@@ -70,6 +85,18 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     const HDC dc = ::GetDC(control);
     EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), link.Font()) << "the link font was left selected";
     ::ReleaseDC(control, dc);
+    // The focus shows as a rectangle around the text, and goes with the focus.
+    ::SetFocus(control);
+    ::SetFocus(nullptr);
+    const std::vector<COLORREF> unfocused = Shown(control);
+    ::SetFocus(control);
+    const std::vector<COLORREF> focused = Shown(control);
+    EXPECT_GT(std::inner_product(focused.begin(), focused.end(), unfocused.begin(), 0, std::plus<>(),
+                                 std::not_equal_to<>()),
+              40)
+        << "no focus rectangle";
+    ::SetFocus(nullptr);
+    EXPECT_TRUE(Shown(control) == unfocused) << "the focus rectangle stayed";
     // The first move starts the hover wherever the cursor is.
     ::SendMessageW(control, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(::GetCapture(), control);
@@ -109,6 +136,14 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     ::DestroyWindow(control);
     EXPECT_EQ(link.Window(), nullptr);
     EXPECT_EQ(::GetObjectType(font), 0u);
+    // An explicit detach gives a control back exactly as it was.
+    const HWND other = ::GetDlgItem(box, IDC_SOFT_LINK);
+    const LONG_PTR style = ::GetWindowLongPtrW(other, GWL_STYLE);
+    const LONG_PTR procedure = ::GetWindowLongPtrW(other, GWLP_WNDPROC);
+    ASSERT_TRUE(link.Attach(other));
+    EXPECT_EQ(link.Detach(), other);
+    EXPECT_TRUE(::GetWindowLongPtrW(other, GWL_STYLE) == style &&
+                ::GetWindowLongPtrW(other, GWLP_WNDPROC) == procedure);
     ::DestroyWindow(box);
     ReplaceLinkOpener(previousOpener);
 }
