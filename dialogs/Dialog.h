@@ -18,7 +18,8 @@ public:
     // The adapter binds the form when the window exists and unbinds it when the window is gone.
     void BindForm(IForm* form) { m_form = form; }
 
-    // True lets the system give the focus to the first tab stop.
+    // True lets the system give the focus to the first tab stop; false keeps it on the dialog itself until
+    // the user moves it, so that Enter and Escape act on the dialog.
     virtual bool OnInitDialog() { return true; }
     // True when the command was handled.
     virtual bool OnCommand(int id, unsigned code);

@@ -77,6 +77,12 @@ public:
     virtual void SetChecked(int id, bool checked) = 0;
     virtual void AddListEntry(int id, std::wstring_view text) = 0;
     virtual void SelectListEntry(int id, int index) = 0;
+    // Assistive technology names a box or list after the static text just before it among the dialog's
+    // children. This moves the one just after the control there; a label is no tab stop, so the order of
+    // the tab stops stays.
+    virtual void MoveLabelBefore(int id) = 0;
+    // The name assistive technology reads for a control whose own text says nothing.
+    virtual void SetAccessibleName(int id, std::wstring_view name) = 0;
 
     // Big icon, then small icon, from the same icon resource.
     virtual void SetIcons(int iconId) = 0;

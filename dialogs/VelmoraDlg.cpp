@@ -18,6 +18,10 @@ bool CVelmoraDlg::OnInitDialog()
         Form().AddSystemMenuItem(IDM_ABOUTBOX, about);
 
     Form().SetIcons(IDI_MAINFRAME);
+    // The offset's label follows its box among the children, where it names nothing.
+    Form().MoveLabelBefore(IDC_SCAN_OFFSET);
+    Form().SetAccessibleName(IDC_BROWSE_FILE, texts::kBrowseFileName);
+    Form().SetAccessibleName(IDC_BROWSE_FOLDER, texts::kBrowseFolderName);
     Form().SetItemText(IDC_SCAN_OFFSET, texts::kInitialOffset);
 
     Form().SetChecked(IDC_MODE_IMAGE, true);

@@ -3,6 +3,7 @@
 
 #include "controls/MyStaticLink.h"
 #include "dialogs/Dialog.h"
+#include "win32/Accessible.h"
 #include "win32/Holders.h"
 #include "win32/SystemDll.h"
 
@@ -10,7 +11,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <vector>
+#include <algorithm>
 
 static_assert(kBnClicked == BN_CLICKED);
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
@@ -103,7 +104,11 @@ INT_PTR CWin32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         m_pictures.Fit(m_hwnd, m_dialog.TemplateId());
         CenterWindow(m_hwnd);
         // TRUE: the system puts the focus on the first tab stop.
-        return m_dialog.OnInitDialog() ? TRUE : FALSE;
+        m_keepsFocus = !m_dialog.OnInitDialog();
+        return m_keepsFocus ? FALSE : TRUE;
+    case WM_SETFOCUS:
+        // The default handling would hand the focus straight on to the first tab stop.
+        return m_keepsFocus ? TRUE : FALSE;
     case WM_COMMAND:
         return m_dialog.OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
     case WM_SYSCOMMAND:
@@ -180,6 +185,48 @@ void CWin32Form::AddListEntry(int id, std::wstring_view text)
 void CWin32Form::SelectListEntry(int id, int index)
 {
     ::SendDlgItemMessageW(m_hwnd, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void CWin32Form::MoveLabelBefore(int id)
+{
+    const HWND control = ::GetDlgItem(m_hwnd, id);
+    const HWND label = control ? ::GetWindow(control, GW_HWNDNEXT) : nullptr;
+    if (!label)
+        return;
+    // A window is placed after the one named, so the label goes after the control's predecessor, or first.
+    const HWND previous = ::GetWindow(control, GW_HWNDPREV);
+    ::SetWindowPos(label, previous ? previous : HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CWin32Form::SetAccessibleName(int id, std::wstring_view name)
+{
+    const HWND control = ::GetDlgItem(m_hwnd, id);
+    if (!control)
+        return;
+    const auto saved = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NamedControlProc)));
+    m_named.push_back({control, saved, std::wstring(name)});
+}
+
+// The form outlives its controls: the dialog's window is destroyed after its children.
+LRESULT CALLBACK CWin32Form::NamedControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto& named = reinterpret_cast<CWin32Form*>(::GetWindowLongPtrW(::GetParent(hwnd), DWLP_USER))->m_named;
+    const auto entry = std::find_if(named.begin(), named.end(),
+                                    [&](const CNamedControl& each) { return each.control == hwnd; });
+    if (message == WM_GETOBJECT) {
+        AccessibleTraits traits{};
+        traits.name = entry->name;
+        if (const LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, traits))
+            return answer;
+    }
+    const WNDPROC saved = entry->savedProcedure;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved));
+        named.erase(entry);
+    }
+    return ::CallWindowProcW(saved, hwnd, message, wParam, lParam);
 }
 
 void CWin32Form::SetIcons(int iconId)

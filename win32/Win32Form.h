@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 class CWin32Form : public IForm {
 public:
     // Creates the dialog from its template and runs it modally; the form lives as long as the run.
@@ -18,6 +21,8 @@ public:
     void SetChecked(int id, bool checked) override;
     void AddListEntry(int id, std::wstring_view text) override;
     void SelectListEntry(int id, int index) override;
+    void MoveLabelBefore(int id) override;
+    void SetAccessibleName(int id, std::wstring_view name) override;
 
     void SetIcons(int iconId) override;
     std::wstring LoadText(int stringId) const override;
@@ -45,6 +50,7 @@ private:
     explicit CWin32Form(CDialog& dialog) : m_dialog(dialog) {}
 
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK NamedControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnCtlColor(UINT message, HDC dc, HWND control);
 
@@ -52,6 +58,14 @@ private:
     HWND m_hwnd = nullptr;
     HICON m_icon = nullptr;  // shared resource icon: never destroyed
     CFittedPictures m_pictures;
+    bool m_keepsFocus = false;  // the dialog itself holds the focus until the user moves it
+
+    struct CNamedControl {
+        HWND control;
+        WNDPROC savedProcedure;
+        std::wstring name;
+    };
+    std::vector<CNamedControl> m_named;
 };
 
 // Places a window the way a dialog without a position of its own is placed: over its owner,

@@ -1,9 +1,12 @@
 // The shipped program as its user meets it, driven from outside its process: started, handing the user
-// over by Enter to a stand-in browser, its About box reached by keys, and closed; and started on a
-// system that lacks a DLL it loads late.
+// over by Enter to a stand-in browser, its About box reached by keys and read and used as a screen reader
+// does, and closed; and started on a system that lacks a DLL it loads late.
 #include "dialogs/Texts.h"
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
+
+#include <oleacc.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +47,58 @@ void TypeKey(WORD virtualKey, DWORD flags, wchar_t character = 0)
     INPUT key{INPUT_KEYBOARD, {}};
     key.ki = {virtualKey, character, flags, 0, 0};
     ::SendInput(1, &key, sizeof key);
+}
+
+// What a screen reader learns of a window's client object, read from this process as one reads it; and
+// the result of its default action when asked to invoke it.
+struct Described {
+    long role = 0;
+    long state = 0;
+    std::wstring name, action;
+    HRESULT invoked = E_NOTIMPL;
+};
+
+Described Describe(HWND window, bool invoke = false)
+{
+    Described seen;
+    IAccessible* object = nullptr;
+    // The identifier is declared here: taken from the import library it would be the bytes of a thunk.
+    if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&object))))
+        return seen;
+    VARIANT self{}, value{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    if (object->get_accRole(self, &value) == S_OK && value.vt == VT_I4)
+        seen.role = value.lVal;
+    if (object->get_accState(self, &value) == S_OK && value.vt == VT_I4)
+        seen.state = value.lVal;
+    for (auto [read, text] : {std::pair{&IAccessible::get_accName, &seen.name},
+                              std::pair{&IAccessible::get_accDefaultAction, &seen.action}}) {
+        BSTR answer = nullptr;
+        if ((object->*read)(self, &answer) == S_OK && answer)
+            *text = answer;
+        ::SysFreeString(answer);
+    }
+    if (invoke)
+        seen.invoked = object->accDoDefaultAction(self);
+    object->Release();
+    return seen;
+}
+
+// Whether the process has the DLL loaded.
+bool HasLoaded(HANDLE process, const wchar_t* dll)
+{
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    ::EnumProcessModules(process, modules, sizeof modules, &bytes);
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+        wchar_t name[MAX_PATH] = {};
+        ::GetModuleBaseNameW(process, modules[i], name, MAX_PATH);
+        if (_wcsicmp(name, dll) == 0)
+            return true;
+    }
+    return false;
 }
 
 // The addresses the stand-in browser was asked to open, once there are that many; sorted, as browsers
@@ -98,6 +153,27 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     const CStarted program(L"Quilmar Recovery.exe");
     const HWND form = WaitForDialog(program.dwThreadId, nullptr);
     ASSERT_TRUE(form);
+    // Nothing has asked for assistive technology's objects yet.
+    EXPECT_FALSE(HasLoaded(program.hProcess, L"oleacc.dll"));
+
+    // Every control a user acts on has a name that says what it is for: the boxes, lists and pickers their
+    // labels', the buttons their own or one given them.
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::vector<std::wstring> buttonNames;
+    for (HWND child = ::GetWindow(form, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[32] = {};
+        ::GetClassNameW(child, kind, 32);
+        const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+        if (_wcsicmp(kind, L"Static") == 0 || _wcsicmp(kind, L"msctls_progress32") == 0 ||
+            (_wcsicmp(kind, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX))
+            continue;
+        const Described control = Describe(child);
+        EXPECT_FALSE(control.name.empty()) << "control " << ::GetDlgCtrlID(child) << " has no name";
+        if (Text(child) == L"...")
+            buttonNames.push_back(control.name);
+    }
+    EXPECT_EQ(Describe(::GetDlgItem(form, IDC_SCAN_OFFSET)).name, L"扫描偏移(字节):");
+    EXPECT_TRUE(buttonNames.size() == 2 && buttonNames[0] != buttonNames[1] && buttonNames[0] != L"...");
 
     // No push button has the focus, so Enter means the default button. Wide texts come back whole whatever
     // the code page of the locale the tests run under.
@@ -121,8 +197,23 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     TypeKey(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, L'关');
     const HWND box = WaitForDialog(program.dwThreadId, form);
     ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
-    for (int link : {IDC_HOME_LINK, IDC_SOFT_LINK})
-        ::PostMessageW(::GetDlgItem(box, link), WM_LBUTTONUP, 0, 0);
+    // Each link says it is one, named by the address it shows, and opens through its default action. The
+    // first Tab brings the focus to the home page's.
+    TypeKey(VK_TAB, 0);
+    TypeKey(VK_TAB, KEYEVENTF_KEYUP);
+    ASSERT_TRUE(
+        PumpUntil([&] { return StateOf(program.dwThreadId).hwndFocus == ::GetDlgItem(box, IDC_HOME_LINK); }));
+    for (const auto& [link, address] :
+         {std::pair{IDC_HOME_LINK, texts::kHomePage}, {IDC_SOFT_LINK, texts::kSoftwareSite}}) {
+        const Described seen = Describe(::GetDlgItem(box, link), true);
+        EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
+        EXPECT_EQ(seen.name, address);
+        const long focused = link == IDC_HOME_LINK ? STATE_SYSTEM_FOCUSED : 0;
+        EXPECT_EQ(seen.state & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED),
+                  STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | focused);
+        EXPECT_EQ(seen.action, texts::kOpenAction);
+        EXPECT_EQ(seen.invoked, S_OK);
+    }
     // With the home page that Enter handed over. Wine hands each address on in its canonical form, with a
     // slash after the host.
     EXPECT_EQ(OpenedAddresses(3),
@@ -130,6 +221,7 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
                                         "http://www.morvane.example/"}));
     ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
+    ::CoUninitialize();
 
     // There is no help file: had F1 brought up an error box, the Escape would close that box instead.
     PressKey(program.dwThreadId, VK_F1);

@@ -39,6 +39,9 @@ TEST_F(MainForm, OpensInImageModeWithTheDrivesListedTheTimeFilterOffAndAnAboutEn
         // It fails: without a system menu the form opens all the same.
         EXPECT_CALL(form, AddSystemMenuItem(IDM_ABOUTBOX, std::wstring_view(about))).Times(*about ? 1 : 0);
         EXPECT_CALL(form, SetIcons(IDI_MAINFRAME));
+        EXPECT_CALL(form, MoveLabelBefore(IDC_SCAN_OFFSET));
+        EXPECT_CALL(form, SetAccessibleName(IDC_BROWSE_FILE, _));
+        EXPECT_CALL(form, SetAccessibleName(IDC_BROWSE_FOLDER, _));
         EXPECT_CALL(form, SetItemText(IDC_SCAN_OFFSET, L"0"sv));
         EXPECT_CALL(form, SetChecked(IDC_MODE_IMAGE, true));
         EXPECT_CALL(form, SetChecked(IDC_TIME_FILTER, false));
@@ -137,7 +140,7 @@ TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconicAndColoursOnlyTheHintLine)
         EXPECT_FALSE(dialog.OnCtlColor(other).has_value()) << other;
 }
 
-TEST(AboutBox, AttachesEachLinkToItsOwnAddressEvenWhenOneFailsAndOkOrCancelCloseIt)
+TEST(AboutBox, AttachesEachLinkToItsOwnAddressEvenWhenOneFailsKeepsTheFocusAndOkOrCancelCloseIt)
 {
     StrictMock<CMockForm> form;
     CAboutDlg about;
@@ -145,7 +148,7 @@ TEST(AboutBox, AttachesEachLinkToItsOwnAddressEvenWhenOneFailsAndOkOrCancelClose
     EXPECT_CALL(form, AttachLink(IDC_HOME_LINK, _, texts::kHomePage, texts::kHomePage))
         .WillOnce(Return(false));
     EXPECT_CALL(form, AttachLink(IDC_SOFT_LINK, _, texts::kSoftwareSite, texts::kSoftwareSite));
-    EXPECT_TRUE(about.OnInitDialog());
+    EXPECT_FALSE(about.OnInitDialog());
     for (int id : {kIdOk, kIdCancel}) {
         EXPECT_CALL(form, EndDialog(id));
         EXPECT_TRUE(about.OnCommand(id, kBnClicked));

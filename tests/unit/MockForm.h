@@ -14,6 +14,8 @@ public:
     MOCK_METHOD(void, SetChecked, (int, bool), (override));
     MOCK_METHOD(void, AddListEntry, (int, std::wstring_view), (override));
     MOCK_METHOD(void, SelectListEntry, (int, int), (override));
+    MOCK_METHOD(void, MoveLabelBefore, (int), (override));
+    MOCK_METHOD(void, SetAccessibleName, (int, std::wstring_view), (override));
     MOCK_METHOD(void, SetIcons, (int), (override));
     MOCK_METHOD(std::wstring, LoadText, (int), (const, override));
     MOCK_METHOD(bool, AddSystemMenuItem, (unsigned, std::wstring_view), (override));

@@ -2,6 +2,7 @@
 // dialogs laid out and their pictures fitted at the display's scale, and the common dialogs driven through
 // the adapter as a user would.
 #include "app/VelmoraApp.h"
+#include "controls/MyStaticLink.h"
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
 
@@ -309,6 +310,71 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
     // The file dialog leaves the process in the folder it showed last, which would keep it from going.
     ::SetCurrentDirectoryW(L"C:\\");
     ::DeleteFileW(image.c_str());
+}
+
+// Keys as typed, to the window in the foreground: each in turn, pressed and released, Shift held if asked.
+void Press(std::initializer_list<WORD> keys, bool shift = false)
+{
+    std::vector<INPUT> input;
+    const auto add = [&](WORD key, DWORD flags) {
+        input.push_back({INPUT_KEYBOARD, {}});
+        input.back().ki = {key, 0, flags, 0, 0};
+    };
+    if (shift)
+        add(VK_SHIFT, 0);
+    for (const WORD key : keys) {
+        add(key, 0);
+        add(key, KEYEVENTF_KEYUP);
+    }
+    if (shift)
+        add(VK_SHIFT, KEYEVENTF_KEYUP);
+    ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+std::vector<std::wstring> g_opened;
+
+TEST(AboutBox, EnterClosesItAsItOpensTabReachesEachLinkAndEnterOrSpaceOpensTheFocusedOneOncePerPress)
+{
+    const LinkOpener previousOpener =
+        ReplaceLinkOpener([](const wchar_t* address) { g_opened.emplace_back(address); });
+    RunProgram([&](HWND form) {
+        const DWORD thread = ::GetWindowThreadProcessId(form, nullptr);
+        const auto focus = [&] {
+            GUITHREADINFO state{};
+            state.cbSize = sizeof state;
+            ::GetGUIThreadInfo(thread, &state);
+            return state.hwndFocus;
+        };
+        const auto openBox = [&] {
+            ::PostMessageW(form, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+            const HWND box = DialogOver(form);
+            EXPECT_TRUE(PumpUntil([&] { return box && ::GetForegroundWindow() == box; }));
+            return box;
+        };
+        HWND box = openBox();
+        Press({VK_RETURN});
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(box); })) << "Enter did not close the box";
+
+        box = openBox();
+        ASSERT_TRUE(box);
+        const HWND home = ::GetDlgItem(box, IDC_HOME_LINK), soft = ::GetDlgItem(box, IDC_SOFT_LINK);
+        for (const auto& [shift, reached] :
+             {std::pair{false, home}, {false, soft}, {false, home}, {true, soft}}) {
+            Press({VK_TAB}, shift);
+            EXPECT_TRUE(PumpUntil([&] { return focus() == reached; })) << (shift ? "Shift+" : "") << "Tab";
+        }
+        // A key held down repeats without opening again. The last Tab is handled after every key before it.
+        Press({VK_RETURN, VK_SPACE});
+        ::PostMessageW(soft, WM_KEYDOWN, VK_RETURN, 1 | (1 << 30));
+        Press({VK_TAB});
+        EXPECT_TRUE(PumpUntil([&] { return focus() == home; }));
+        EXPECT_EQ(g_opened, (std::vector<std::wstring>(2, L"http://soft.morvane.example")));
+        EXPECT_TRUE(::IsWindow(box));
+        Press({VK_ESCAPE});
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(box); })) << "Escape did not close the box";
+    });
+    EXPECT_EQ(g_opened.size(), 2u);
+    ReplaceLinkOpener(previousOpener);
 }
 
 }  // namespace
