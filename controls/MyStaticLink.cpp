@@ -31,6 +31,30 @@ std::wstring_view ControlText(HWND window, wchar_t (&buffer)[links::kTargetBytes
                                 links::kTargetBytes - 1);
 }
 
+// The parent repaints the control's area, background included, so nothing drawn before stays behind.
+void RedrawWithBackground(HWND control)
+{
+    const HWND parent = ::GetParent(control);
+    RECT area{};
+    ::GetWindowRect(control, &area);
+    POINT corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
+    ::ScreenToClient(parent, &corners[0]);
+    ::ScreenToClient(parent, &corners[1]);
+    area = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    ::InvalidateRect(parent, &area, TRUE);
+}
+
+// The dialog asks with the key it is about to handle: the link takes Enter and Space and leaves Tab,
+// Escape and the rest to the dialog. Asked without a message it says nothing of itself: as a static it
+// would be passed over, and as a button it would take Enter whenever it had the focus.
+LRESULT DialogCode(const MSG* message)
+{
+    if (message && message->message == WM_KEYDOWN &&
+        links::IsOpeningKey(static_cast<unsigned>(message->wParam)))
+        return DLGC_WANTMESSAGE;
+    return 0;
+}
+
 // Copies a text that is known to fit, with its terminating NUL.
 template <size_t N>
 void CopyText(wchar_t (&field)[N], std::wstring_view text)
@@ -57,26 +81,8 @@ private:
     static void Paint(CMyStaticLink& link);
     static void TrackHover(CMyStaticLink& link);
     static void Open(const CMyStaticLink& link);
-    static LRESULT DialogCode(const MSG* message);
     static LRESULT Describe(const CMyStaticLink& link, WPARAM wParam, LPARAM lParam);
 };
-
-namespace {
-
-// The parent repaints the control's area, background included, so nothing drawn before stays behind.
-void RedrawWithBackground(HWND control)
-{
-    const HWND parent = ::GetParent(control);
-    RECT area{};
-    ::GetWindowRect(control, &area);
-    POINT corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
-    ::ScreenToClient(parent, &corners[0]);
-    ::ScreenToClient(parent, &corners[1]);
-    area = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-    ::InvalidateRect(parent, &area, TRUE);
-}
-
-}  // namespace
 
 bool CMyStaticLink::Attach(HWND control)
 {
@@ -196,16 +202,6 @@ LRESULT CALLBACK CLinkProcedure::Procedure(HWND hwnd, UINT message, WPARAM wPara
     }
     return ::CallWindowProcW(reinterpret_cast<WNDPROC>(link->m_savedProcedure), hwnd, message, wParam,
                              lParam);
-}
-
-LRESULT CLinkProcedure::DialogCode(const MSG* message)
-{
-    // Asked without a message, the dialog only wants to know the kind of control: no static, which the
-    // dialog would pass over, and nothing it would treat as a button.
-    if (message && message->message == WM_KEYDOWN &&
-        links::IsOpeningKey(static_cast<unsigned>(message->wParam)))
-        return DLGC_WANTMESSAGE;
-    return 0;
 }
 
 LRESULT CLinkProcedure::Describe(const CMyStaticLink& link, WPARAM wParam, LPARAM lParam)
