@@ -213,6 +213,7 @@ TEST(StartUp,
     EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
 }
 
+// In a process of its own: nothing undoes the restriction.
 TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
 {
     // The probe lies beside this test program, whose folder the ordinary search looks in first.
@@ -223,10 +224,6 @@ TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
 
     RestrictDllSearch();
     EXPECT_EQ(::LoadLibraryW(probe), nullptr);
-
-    // Back to the ordinary search for the tests that follow in this process.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-    ::SetDllDirectoryW(nullptr);
 }
 
 // Opens a browse button's dialog, enters the path there, closes it with a button and reads the box it fills.
