@@ -284,9 +284,12 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, folder + std::wstring(L"velmora scan"), IDOK), image);
         // Nothing demands that the file exist.
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, L"C:\\missing.img", IDOK), L"C:\\missing.img");
+        // Only the browse buttons fill the boxes: what is typed into them does not count.
+        ::SendDlgItemMessageW(form, IDC_SOURCE_FILE, WM_CHAR, L'x', 1);
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, image, IDCANCEL), L"C:\\missing.img");
 
         EXPECT_EQ(Browse(form, IDC_BROWSE_FOLDER, L"C:\\", IDOK), L"C:");
+        ::SendDlgItemMessageW(form, IDC_SAVE_PATH, WM_CHAR, L'x', 1);
         EXPECT_EQ(Browse(form, IDC_BROWSE_FOLDER, folder, IDCANCEL), L"C:");
         // Computer has no file-system path. The browser greys its OK button for it, so a user cannot choose
         // it; the click is delivered anyway to reach the failure the shell reports.
