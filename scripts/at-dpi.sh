@@ -32,8 +32,11 @@ for hive in system.reg user.reg userdef.reg; do
     cp --remove-destination "$WINEPREFIX/$hive" "$copy/$hive"
 done
 # Written before the copy's server first reads its registry; a key named again adds to what it had.
-printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1920x1080"\n' \
+# Without DpiScalingVer, Wine would take every program as aware of the scale; with it, as on Windows, one
+# that does not declare itself aware is told 96 DPI.
+printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n"DpiScalingVer"=dword:00001000\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1920x1080"\n' \
     "$dpi" >>"$copy/user.reg"
-# In the background: a Windows program ignores Ctrl+C, and only a waiting shell takes it at once.
-WINEPREFIX=$copy wine "$@" &
+# VELMORA_DPI tells the tests which scale they should see. In the background: a Windows program ignores
+# Ctrl+C, and only a waiting shell takes it at once.
+VELMORA_DPI=$dpi WINEPREFIX=$copy wine "$@" &
 wait $!

@@ -14,11 +14,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
+
+// The scale the program is drawn for, as the system tells a program aware of it, or 96 DPI otherwise.
+// Declared by the headers only for systems newer than the program's floor.
+extern "C" __declspec(dllimport) UINT WINAPI GetDpiForSystem();
 
 namespace {
 
@@ -172,15 +177,16 @@ void ExpectPictureFills(HWND dialog, int bitmapId, bool at96Dpi)
             << area.right << " x " << area.bottom << " in a rectangle of " << wanted.cx << " x " << wanted.cy;
 }
 
-// Run at 144 and 192 DPI as well, each in a prefix of its own. At 96 DPI, with the prefix's dialog font,
-// both pictures were drawn for their rectangles and nothing may change.
+// Run at 144 and 192 DPI as well, each in a prefix of its own, with VELMORA_DPI set to that scale. At 96 DPI,
+// with the prefix's dialog font, both pictures were drawn for their rectangles and nothing may change.
 TEST(StartUp,
      ShowsTheFormMidScreenLaidOutWithItsPicturesIconAndHintAndTheAboutBoxOverItAndLeavesComAsItFoundIt)
 {
-    const HDC screen = ::GetDC(nullptr);
-    const bool at96Dpi = ::GetDeviceCaps(screen, LOGPIXELSY) == 96;
-    ::ReleaseDC(nullptr, screen);
+    const char* const scale = std::getenv("VELMORA_DPI");
+    const int dpi = scale ? std::atoi(scale) : 96;
+    const bool at96Dpi = dpi == 96;
     const HRESULT comAfter = RunProgram([&](HWND form) {
+        EXPECT_EQ(::GetDpiForSystem(), static_cast<UINT>(dpi)) << "not the scale the run was started for";
         const auto big = ::SendMessageW(form, WM_GETICON, ICON_BIG, 0);
         EXPECT_NE(big, 0);
         EXPECT_EQ(::SendMessageW(form, WM_GETICON, ICON_SMALL, 0), big);
