@@ -189,12 +189,14 @@ TEST(StartUp,
         EXPECT_NE(big, 0);
         EXPECT_EQ(::SendMessageW(form, WM_GETICON, ICON_SMALL, 0), big);
         EXPECT_EQ(::SendMessageW(form, WM_QUERYDRAGICON, 0, 0), big);
-        // The hint line's colours on the form's own brush.
-        const HDC dc = ::CreateCompatibleDC(nullptr);
-        EXPECT_TRUE(::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                   reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_HINT))) != 0 &&
-                    ::GetBkMode(dc) == TRANSPARENT);
-        ::DeleteDC(dc);
+        // Only the hint line is drawn on the form's own background.
+        for (const int id : {IDC_HINT, IDC_RESULT}) {
+            const HDC dc = ::CreateCompatibleDC(nullptr);
+            ::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(form, id)));
+            EXPECT_EQ(::GetBkMode(dc) == TRANSPARENT, id == IDC_HINT) << id;
+            ::DeleteDC(dc);
+        }
         RECT work{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_TRUE(CentredOver(form, work));
