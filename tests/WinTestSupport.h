@@ -28,12 +28,6 @@ bool PumpUntil(Done done)
     return done();
 }
 
-// A dialog procedure that only lets a template be laid out.
-inline INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
 inline BOOL CALLBACK MatchDialog(HWND window, LPARAM search)
 {
     auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(search);

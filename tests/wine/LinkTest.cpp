@@ -39,7 +39,7 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     ownDc.style = (ownDc.style | CS_OWNDC) & ~static_cast<UINT>(CS_PARENTDC);
     ownDc.lpszClassName = L"VelmoraOwnDcStatic";
     ::RegisterClassExW(&ownDc);
-    const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, TemplateOnly, 0);
+    const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, nullptr, 0);
     const auto moveBox = [&](int x, int y) {
         ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     };
