@@ -32,18 +32,21 @@ void ExpectHardenedWithKnownImportsAndLiveSlots(HMODULE exe)
     // run. The loader marks such a mapping in the low bits of the handle.
     const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(exe) & ~ULONG_PTR{3});
     const auto at = [base](ULONGLONG rva) { return base + rva; };
-    const auto& nt = *reinterpret_cast<const Headers*>(
-        at(static_cast<ULONGLONG>(reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew)));
+    const auto& nt =
+        *reinterpret_cast<const Headers*>(at(reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew));
     const auto pointerAt = [&](ULONGLONG rva) { return *reinterpret_cast<const Pointer*>(at(rva)); };
-    // The section that holds the bytes from rva on, if one does.
+    // The section that holds the bytes from rva on, if one does, and whether it holds code.
     const auto sectionOf = [&](ULONGLONG rva, ULONGLONG bytes = 1) -> const IMAGE_SECTION_HEADER* {
         const auto* section = IMAGE_FIRST_SECTION(&nt);
-        for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i, ++section) {
+        for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i, ++section)
             if (rva >= section->VirtualAddress &&
                 rva + bytes <= section->VirtualAddress + section->Misc.VirtualSize)
                 return section;
-        }
         return nullptr;
+    };
+    const auto inCode = [&](ULONGLONG rva, ULONGLONG bytes = 1) {
+        const IMAGE_SECTION_HEADER* section = sectionOf(rva, bytes);
+        return section && (section->Characteristics & IMAGE_SCN_MEM_EXECUTE);
     };
     const bool is64Bit = sizeof(Pointer) == 8;
     EXPECT_EQ(nt.FileHeader.Machine, is64Bit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
@@ -73,10 +76,8 @@ void ExpectHardenedWithKnownImportsAndLiveSlots(HMODULE exe)
     for (DWORD here = 0; here + 6 <= nt.OptionalHeader.SizeOfImage; ++here) {
         // call or jmp through a slot, from code: FF 15 or FF 25, then the slot's 32-bit address, or on x86_64
         // its distance from the instruction's end.
-        const IMAGE_SECTION_HEADER* code = sectionOf(here, 6);
         const BYTE* bytes = at(here);
-        if (!code || !(code->Characteristics & IMAGE_SCN_MEM_EXECUTE) || bytes[0] != 0xFF ||
-            (bytes[1] != 0x15 && bytes[1] != 0x25))
+        if (!inCode(here, 6) || bytes[0] != 0xFF || (bytes[1] != 0x15 && bytes[1] != 0x25))
             continue;
         const auto operand = *reinterpret_cast<const std::int32_t*>(bytes + 2);
         const ULONGLONG slot =
@@ -87,8 +88,7 @@ void ExpectHardenedWithKnownImportsAndLiveSlots(HMODULE exe)
         ++calls;
         if (filledByLoader.count(slot))
             continue;
-        const IMAGE_SECTION_HEADER* target = sectionOf(pointerAt(slot) - preferred);
-        EXPECT_TRUE(target && (target->Characteristics & IMAGE_SCN_MEM_EXECUTE))
+        EXPECT_TRUE(inCode(pointerAt(slot) - preferred))
             << "the code at " << std::hex << here << " goes through the slot at " << slot
             << ", which neither the loader fills nor leads into the program's code";
     }
