@@ -39,13 +39,6 @@ protected:
         EXPECT_CALL(form, SelectListEntry(IDC_SOURCE_DEVICE, 0));
         return dialog.OnInitDialog();
     }
-    void ExpectUsable(const std::vector<int>& usable, const std::vector<int>& unusable)
-    {
-        for (int id : usable)
-            EXPECT_CALL(form, EnableItem(id, true));
-        for (int id : unusable)
-            EXPECT_CALL(form, EnableItem(id, false));
-    }
 };
 
 // The form opens in image mode with the time filter off, and again so whatever came before; in between
@@ -69,7 +62,10 @@ TEST_F(MainForm, OpensInImageModeWithTheTimeFilterOffThenSourceModeAndTimeFilter
             EXPECT_CALL(form, IsChecked(IDC_TIME_FILTER)).WillOnce(Return(checked));
         if (button == IDC_TIME_FILTER || !button)
             EXPECT_CALL(form, SetChecked(IDC_TIME_FILTER, checked));
-        ExpectUsable(usable, unusable);
+        for (int id : usable)
+            EXPECT_CALL(form, EnableItem(id, true));
+        for (int id : unusable)
+            EXPECT_CALL(form, EnableItem(id, false));
         EXPECT_TRUE(button ? Click(button) : Open(std::exchange(about, L"")));
         Mock::VerifyAndClearExpectations(&form);
     }
