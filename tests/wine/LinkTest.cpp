@@ -33,12 +33,11 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     const POINT cursor{400, 300};  // clear of the box where it first appears
     const LinkOpener previousOpener =
         ReplaceLinkOpener([](const wchar_t* address) { g_opened.emplace_back(address); });
-    WNDCLASSEXW ownDc{};
-    ownDc.cbSize = sizeof ownDc;
-    ::GetClassInfoExW(nullptr, L"Static", &ownDc);
+    WNDCLASSW ownDc{};
+    ::GetClassInfoW(nullptr, L"Static", &ownDc);
     ownDc.style = (ownDc.style | CS_OWNDC) & ~static_cast<UINT>(CS_PARENTDC);
     ownDc.lpszClassName = L"VelmoraOwnDcStatic";
-    ::RegisterClassExW(&ownDc);
+    ::RegisterClassW(&ownDc);
     const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, nullptr, 0);
     const auto moveBox = [&](int x, int y) {
         ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
