@@ -31,9 +31,16 @@ cp -al "$WINEPREFIX" "$copy"
 for hive in system.reg user.reg userdef.reg; do
     cp --remove-destination "$WINEPREFIX/$hive" "$copy/$hive"
 done
+# Without DpiScalingVer, Wine takes every program as aware of the scale; with it, as on Windows, one that
+# does not declare itself aware is told 96 DPI. Only for a 64-bit program (machine 8664 in its PE header):
+# Wine 8's 32-bit side then makes even an aware program's windows unaware and scales them.
+machine=$(od -An -tx1 -j$(($(od -An -tu4 -j60 -N4 "$1" 2>/dev/null || echo 0) + 4)) -N2 "$1" 2>/dev/null | tr -d ' ') || true
+scaling=
+[ "$machine" != 6486 ] || scaling='"DpiScalingVer"=dword:00001000\n'
 # Written before the copy's server first reads its registry; a key named again adds to what it had.
-printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1920x1080"\n' \
+printf '\n[Control Panel\\\\Desktop]\n"LogPixels"=dword:%08x\n'"$scaling"'\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1920x1080"\n' \
     "$dpi" >>"$copy/user.reg"
-# In the background: a Windows program ignores Ctrl+C, and only a waiting shell takes it at once.
-WINEPREFIX=$copy wine "$@" &
+# VELMORA_DPI tells the tests which scale they should see. In the background: a Windows program ignores
+# Ctrl+C, and only a waiting shell takes it at once.
+VELMORA_DPI=$dpi WINEPREFIX=$copy wine "$@" &
 wait $!

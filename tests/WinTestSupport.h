@@ -5,7 +5,6 @@
 
 #include <cwchar>
 #include <string>
-#include <utility>
 
 // The program is built beside the test executables.
 inline std::wstring BuildFolder()
@@ -28,30 +27,18 @@ bool PumpUntil(Done done)
     return done();
 }
 
-// A dialog procedure that only lets a template be laid out.
-inline INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
-inline BOOL CALLBACK MatchDialog(HWND window, LPARAM search)
-{
-    auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(search);
-    wchar_t name[8] = {};
-    ::GetClassNameW(window, name, 8);
-    if (::GetWindow(window, GW_OWNER) == owner && ::IsWindowVisible(window) &&
-        std::wcscmp(name, L"#32770") == 0)
-        found = window;
-    return !found;
-}
-
 // The visible dialog of the thread over the owner: a common dialog, a message box, the About box, or with
 // no owner the form itself. Waits for it unless told not to; null when there is none.
 inline HWND WaitForDialog(DWORD thread, HWND owner, bool wait = true)
 {
-    std::pair<HWND, HWND> search{owner, nullptr};
+    HWND found = nullptr;
     const auto find = [&] {
-        return !::EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&search));
+        while ((found = ::FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr) {
+            if (::GetWindowThreadProcessId(found, nullptr) == thread &&
+                ::GetWindow(found, GW_OWNER) == owner && ::IsWindowVisible(found))
+                return true;
+        }
+        return false;
     };
-    return (wait ? PumpUntil(find) : find()) ? search.second : nullptr;
+    return (wait ? PumpUntil(find) : find()) ? found : nullptr;
 }

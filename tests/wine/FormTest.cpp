@@ -13,13 +13,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
+
+// The scale the program is drawn for, as the system tells a program aware of it, or 96 DPI otherwise.
+// Declared by the headers only for systems newer than the program's floor.
+extern "C" __declspec(dllimport) UINT WINAPI GetDpiForSystem();
 
 namespace {
 
@@ -37,8 +41,33 @@ const std::map<std::wstring, int> kNamedBy = {
     {L"软件站:", IDC_SOFT_LINK},
 };
 
+// The bitmap pictures the program's thread created, each with the size it was created with: the rectangle
+// its template gives it at the dialog's font, before the control took the size of its bitmap. And every
+// bitmap a picture was given in place of another, with the one it gave back.
+std::mutex picturesLock;
+std::map<HWND, SIZE> pictures;
+std::vector<HGDIOBJ> swapped;
+
+LRESULT CALLBACK RecordPictures(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto& call = *reinterpret_cast<CWPSTRUCT*>(lParam);
+    const auto* window = reinterpret_cast<CREATESTRUCTW*>(call.lParam);
+    if (call.message == WM_CREATE && (window->style & SS_TYPEMASK) == SS_BITMAP) {
+        const std::lock_guard<std::mutex> hold(picturesLock);
+        pictures[call.hwnd] = {window->cx, window->cy};
+    } else if (call.message == STM_SETIMAGE) {
+        const auto shown =
+            reinterpret_cast<HGDIOBJ>(::SendMessageW(call.hwnd, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        const std::lock_guard<std::mutex> hold(picturesLock);
+        swapped.insert(swapped.end(), {shown, reinterpret_cast<HGDIOBJ>(call.lParam)});
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Every text whole, each label beside the control it names, every control inside, at any font and scale.
-void ExpectLaidOut(HWND dialog)
+// The one picture shows a bitmap the size of its control; except at 96 DPI, with whose dialog font both
+// pictures were drawn, one that fills the rectangle its template gives it.
+void ExpectLaidOut(HWND dialog, bool at96Dpi)
 {
     RECT client{}, beside{0, 0, 20, 0};
     ::GetClientRect(dialog, &client);
@@ -49,10 +78,12 @@ void ExpectLaidOut(HWND dialog)
         ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
     std::map<int, RECT> numbered;  // in the dialog's client coordinates
     std::vector<std::pair<std::wstring, RECT>> labels;
+    int shownPictures = 0;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         RECT area{}, needed{};
         ::GetWindowRect(child, &area);
         ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
+        const LONG width = area.right - area.left, height = area.bottom - area.top;
         const int number = ::GetDlgCtrlID(child);
         SCOPED_TRACE(::testing::Message() << "control " << number << " at " << area.left << "," << area.top);
         EXPECT_TRUE(area.left >= 0 && area.top >= 0 && area.right <= client.right &&
@@ -61,8 +92,19 @@ void ExpectLaidOut(HWND dialog)
         wchar_t text[256] = {}, kind[16] = {};
         ::GetClassNameW(child, kind, 16);
         const bool isStatic = _wcsicmp(kind, L"Static") == 0;
-        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP ||
-            !::GetWindowTextW(child, text, 256))
+        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
+            BITMAP shown{};
+            ::GetObjectW(reinterpret_cast<HBITMAP>(::SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                         sizeof shown, &shown);
+            const std::lock_guard<std::mutex> hold(picturesLock);
+            const SIZE wanted = pictures[child];
+            ++shownPictures;
+            EXPECT_TRUE(shown.bmWidth == width && shown.bmHeight == height) << "not the control's size";
+            EXPECT_TRUE(at96Dpi || (width == wanted.cx && height == wanted.cy))
+                << width << " x " << height << " in a rectangle of " << wanted.cx << " x " << wanted.cy;
+            continue;
+        }
+        if (!::GetWindowTextW(child, text, 256))
             continue;
         if (isStatic && number == -1)
             labels.emplace_back(text, area);
@@ -73,6 +115,7 @@ void ExpectLaidOut(HWND dialog)
     }
     ::SelectObject(dc, previous);
     ::ReleaseDC(dialog, dc);
+    EXPECT_EQ(shownPictures, 1);
     for (const auto& [text, area] : labels) {
         const auto named = kNamedBy.find(text);
         ASSERT_NE(named, kNamedBy.end()) << "a label that names nothing known";
@@ -84,22 +127,6 @@ void ExpectLaidOut(HWND dialog)
     }
 }
 
-// The bitmap pictures the program's thread created, each with the size it was created with: the rectangle
-// its template gives it at the dialog's font, before the control took the size of its bitmap.
-std::mutex picturesLock;
-std::map<HWND, SIZE> pictures;
-
-LRESULT CALLBACK RecordPictures(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CREATESTRUCTW* window =
-        code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
-    if (window && (window->style & SS_TYPEMASK) == SS_BITMAP) {
-        const std::lock_guard<std::mutex> hold(picturesLock);
-        pictures[reinterpret_cast<HWND>(wParam)] = {window->cx, window->cy};
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // Runs the program's start-up on a thread of its own, as the entry point does, and hands its form to user()
 // here; then closes it with the caption's close button. Answers what asking for COM on that thread says
 // afterwards: S_OK when start-up left it as it found it.
@@ -107,8 +134,10 @@ HRESULT RunProgram(const std::function<void(HWND form)>& user)
 {
     std::atomic<DWORD> thread{0};
     HRESULT comAfter = E_UNEXPECTED;
+    swapped.clear();
     std::thread program([&] {
-        const HHOOK hook = ::SetWindowsHookExW(WH_CBT, RecordPictures, nullptr, ::GetCurrentThreadId());
+        const HHOOK hook =
+            ::SetWindowsHookExW(WH_CALLWNDPROC, RecordPictures, nullptr, ::GetCurrentThreadId());
         thread = ::GetCurrentThreadId();
         theApp.InitInstance();
         ::UnhookWindowsHookEx(hook);
@@ -147,56 +176,32 @@ bool CentredOver(HWND window, const RECT& around)
            std::abs(area.top + area.bottom - around.top - around.bottom) <= 2;
 }
 
-// The dialog's picture shows a bitmap the size of its control: at 96 DPI, with the prefix's dialog font, the
-// one drawn for its rectangle, unchanged; at other scales, one that fills the rectangle its template gives
-// it.
-void ExpectPictureFills(HWND dialog, int bitmapId, bool at96Dpi)
-{
-    const std::lock_guard<std::mutex> hold(picturesLock);
-    const auto picture = std::find_if(pictures.begin(), pictures.end(),
-                                      [&](const auto& entry) { return ::GetParent(entry.first) == dialog; });
-    ASSERT_NE(picture, pictures.end()) << "no picture";
-    const auto& [control, wanted] = *picture;
-    RECT area{};
-    ::GetClientRect(control, &area);
-    const HBITMAP resource = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId));
-    BITMAP shown{}, own{};
-    ::GetObjectW(reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)),
-                 sizeof shown, &shown);
-    ::GetObjectW(resource, sizeof own, &own);
-    ::DeleteObject(resource);
-    EXPECT_TRUE(shown.bmWidth == area.right && shown.bmHeight == area.bottom) << "not the control's size";
-    if (at96Dpi)
-        EXPECT_TRUE(shown.bmWidth == own.bmWidth && shown.bmHeight == own.bmHeight) << "changed at 96 DPI";
-    else
-        EXPECT_TRUE(area.right == wanted.cx && area.bottom == wanted.cy)
-            << area.right << " x " << area.bottom << " in a rectangle of " << wanted.cx << " x " << wanted.cy;
-}
-
-// Run at 144 and 192 DPI as well, each in a prefix of its own. At 96 DPI, with the prefix's dialog font,
-// both pictures were drawn for their rectangles and nothing may change.
+// Run at 144 and 192 DPI as well, each in a prefix of its own, with VELMORA_DPI set to that scale. At 96 DPI,
+// with the prefix's dialog font, both pictures were drawn for their rectangles and none may be replaced;
+// elsewhere every bitmap they showed, the template's and the scaled copy alike, goes with its dialog.
 TEST(StartUp,
-     ShowsTheFormMidScreenLaidOutWithItsPicturesIconAndHintAndTheAboutBoxOverItAndLeavesComAsItFoundIt)
+     ShowsTheFormMidScreenAtItsScaleLaidOutWithItsPicturesIconAndHintTheAboutBoxOverItAndLeavesNothingBehind)
 {
-    const HDC screen = ::GetDC(nullptr);
-    const bool at96Dpi = ::GetDeviceCaps(screen, LOGPIXELSY) == 96;
-    ::ReleaseDC(nullptr, screen);
+    const char* const scale = std::getenv("VELMORA_DPI");
+    const int dpi = scale ? std::atoi(scale) : 96;
     const HRESULT comAfter = RunProgram([&](HWND form) {
+        EXPECT_EQ(::GetDpiForSystem(), static_cast<UINT>(dpi)) << "not the scale the run was started for";
         const auto big = ::SendMessageW(form, WM_GETICON, ICON_BIG, 0);
         EXPECT_NE(big, 0);
         EXPECT_EQ(::SendMessageW(form, WM_GETICON, ICON_SMALL, 0), big);
         EXPECT_EQ(::SendMessageW(form, WM_QUERYDRAGICON, 0, 0), big);
-        // The hint line's colours on the form's own brush.
-        const HDC dc = ::CreateCompatibleDC(nullptr);
-        EXPECT_TRUE(::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                   reinterpret_cast<LPARAM>(::GetDlgItem(form, IDC_HINT))) != 0 &&
-                    ::GetBkMode(dc) == TRANSPARENT);
-        ::DeleteDC(dc);
+        // Only the hint line is drawn on the form's own background.
+        for (const int id : {IDC_HINT, IDC_RESULT}) {
+            const HDC dc = ::CreateCompatibleDC(nullptr);
+            ::SendMessageW(form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(form, id)));
+            EXPECT_EQ(::GetBkMode(dc) == TRANSPARENT, id == IDC_HINT) << id;
+            ::DeleteDC(dc);
+        }
         RECT work{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         EXPECT_TRUE(CentredOver(form, work));
-        ExpectLaidOut(form);
-        ExpectPictureFills(form, IDB_BANNER, at96Dpi);
+        ExpectLaidOut(form, dpi == 96);
         // Over a form away from the middle, then over one mostly past the screen's top left corner.
         for (const POINT at : {POINT{0, 0}, POINT{-500, -400}}) {
             ::SetWindowPos(form, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -205,15 +210,18 @@ TEST(StartUp,
             ASSERT_TRUE(box);
             EXPECT_TRUE(at.x != 0 || CentredOver(box, Area(form)));
             EXPECT_TRUE(Area(box).left >= work.left && Area(box).top >= work.top);
-            ExpectLaidOut(box);
-            ExpectPictureFills(box, IDB_LOGO, at96Dpi);
+            ExpectLaidOut(box, dpi == 96);
             ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
             ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
         }
     });
     EXPECT_EQ(comAfter, S_OK) << "COM was left initialised";
+    EXPECT_EQ(swapped.empty(), dpi == 96);
+    for (const HGDIOBJ bitmap : swapped)
+        EXPECT_EQ(::GetObjectType(bitmap), 0u) << "a picture's bitmap outlived its dialog";
 }
 
+// In a process of its own: nothing undoes the restriction.
 TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
 {
     // The probe lies beside this test program, whose folder the ordinary search looks in first.
@@ -224,10 +232,6 @@ TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
 
     RestrictDllSearch();
     EXPECT_EQ(::LoadLibraryW(probe), nullptr);
-
-    // Back to the ordinary search for the tests that follow in this process.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-    ::SetDllDirectoryW(nullptr);
 }
 
 // Opens a browse button's dialog, enters the path there, closes it with a button and reads the box it fills.
@@ -288,9 +292,12 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, folder + std::wstring(L"velmora scan"), IDOK), image);
         // Nothing demands that the file exist.
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, L"C:\\missing.img", IDOK), L"C:\\missing.img");
+        // Only the browse buttons fill the boxes: what is typed into them does not count.
+        ::SendDlgItemMessageW(form, IDC_SOURCE_FILE, WM_CHAR, L'x', 1);
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, image, IDCANCEL), L"C:\\missing.img");
 
         EXPECT_EQ(Browse(form, IDC_BROWSE_FOLDER, L"C:\\", IDOK), L"C:");
+        ::SendDlgItemMessageW(form, IDC_SAVE_PATH, WM_CHAR, L'x', 1);
         EXPECT_EQ(Browse(form, IDC_BROWSE_FOLDER, folder, IDCANCEL), L"C:");
         // Computer has no file-system path. The browser greys its OK button for it, so a user cannot choose
         // it; the click is delivered anyway to reach the failure the shell reports.

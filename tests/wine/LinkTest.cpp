@@ -48,19 +48,16 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     const POINT cursor{400, 300};  // clear of the box where it first appears
     const LinkOpener previousOpener =
         ReplaceLinkOpener([](const wchar_t* address) { g_opened.emplace_back(address); });
-    WNDCLASSEXW ownDc{};
-    ownDc.cbSize = sizeof ownDc;
-    ::GetClassInfoExW(nullptr, L"Static", &ownDc);
+    WNDCLASSW ownDc{};
+    ::GetClassInfoW(nullptr, L"Static", &ownDc);
     ownDc.style = (ownDc.style | CS_OWNDC) & ~static_cast<UINT>(CS_PARENTDC);
     ownDc.lpszClassName = L"VelmoraOwnDcStatic";
-    ::RegisterClassExW(&ownDc);
-    const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, TemplateOnly, 0);
+    ::RegisterClassW(&ownDc);
+    const HWND box = ::CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, nullptr, 0);
     const auto moveBox = [&](int x, int y) {
         ::SetWindowPos(box, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     };
     moveBox(100, 100);
-    // Only now: a desktop that first appears with the box puts the mouse in its middle.
-    ::SetCursorPos(cursor.x, cursor.y);
     const HWND control =
         ::CreateWindowExW(0, ownDc.lpszClassName, L"http://www.morvane.example", WS_CHILD | WS_VISIBLE, 10,
                           10, 160, 16, box, nullptr, nullptr, nullptr);
@@ -80,8 +77,14 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     // A plain static would let the mouse through to the box.
     EXPECT_EQ(::WindowFromPoint({area.left + 2, area.top + 2}), control);
 
-    // A box just shown reaches the screen a moment later.
+    // A box just shown reaches the screen a moment later, and a desktop that first appears with it puts the
+    // mouse in its middle: only then is the mouse put in place, until the system says it is there.
     EXPECT_TRUE(PumpUntil([&] { return Painted(control, RGB(0, 0, 255)) > 20; }));
+    ASSERT_TRUE(PumpUntil([&] {
+        POINT at{};
+        return ::SetCursorPos(cursor.x, cursor.y) && ::GetCursorPos(&at) && at.x == cursor.x &&
+               at.y == cursor.y;
+    }));
     const HDC dc = ::GetDC(control);
     EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), link.Font()) << "the link font was left selected";
     ::ReleaseDC(control, dc);
