@@ -24,37 +24,11 @@ std::wstring Text(HWND window)
     return text;
 }
 
-GUITHREADINFO StateOf(DWORD thread)
-{
-    GUITHREADINFO state{};
-    state.cbSize = sizeof state;
-    ::GetGUIThreadInfo(thread, &state);
-    return state;
-}
-
-// A key posted to the control with the focus, through the program's own dialog message handling.
-void PressKey(DWORD thread, WORD virtualKey)
-{
-    const HWND focus = StateOf(thread).hwndFocus;
-    ::PostMessageW(focus, WM_KEYDOWN, virtualKey, 1);
-    ::PostMessageW(focus, WM_KEYUP, virtualKey, 1 | (3u << 30));
-}
-
-// A key through the system's input queue, as if typed; with KEYEVENTF_UNICODE, the character instead.
-void TypeKey(WORD virtualKey, DWORD flags, wchar_t character = 0)
-{
-    INPUT key{INPUT_KEYBOARD, {}};
-    key.ki = {virtualKey, character, flags, 0, 0};
-    ::SendInput(1, &key, sizeof key);
-}
-
-// What a screen reader learns of a window's client object, read from this process as one reads it; and
-// the result of its default action when asked to invoke it.
+// What a screen reader learns of a window's client object, read from this process as one reads it; and,
+// if asked, its default action invoked.
 struct Described {
-    long role = 0;
-    long state = 0;
+    long role = 0, state = 0;
     std::wstring name, action;
-    HRESULT invoked = E_NOTIMPL;
 };
 
 Described Describe(HWND window, bool invoke = false)
@@ -65,9 +39,8 @@ Described Describe(HWND window, bool invoke = false)
     if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                             reinterpret_cast<void**>(&object))))
         return seen;
-    VARIANT self{}, value{};
+    VARIANT self{}, value{};  // the object itself: CHILDID_SELF is 0
     self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
     if (object->get_accRole(self, &value) == S_OK && value.vt == VT_I4)
         seen.role = value.lVal;
     if (object->get_accState(self, &value) == S_OK && value.vt == VT_I4)
@@ -80,7 +53,7 @@ Described Describe(HWND window, bool invoke = false)
         ::SysFreeString(answer);
     }
     if (invoke)
-        seen.invoked = object->accDoDefaultAction(self);
+        object->accDoDefaultAction(self);
     object->Release();
     return seen;
 }
@@ -138,16 +111,14 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
     const HWND form = WaitForDialog(program.dwThreadId, nullptr);
     ASSERT_TRUE(form);
 
-    // Every control a user acts on has a name that says what it is for: the boxes, lists and pickers their
-    // labels', the buttons their own or one given them.
+    // Every control a user acts on, a tab stop or a button, has a name that says what it is for: the boxes,
+    // lists and pickers their labels', the buttons their own or one given them.
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::vector<std::wstring> buttonNames;
     for (HWND child = ::GetWindow(form, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t kind[32] = {};
-        ::GetClassNameW(child, kind, 32);
-        const LONG style = ::GetWindowLongW(child, GWL_STYLE);
-        if (_wcsicmp(kind, L"Static") == 0 || _wcsicmp(kind, L"msctls_progress32") == 0 ||
-            (_wcsicmp(kind, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX))
+        wchar_t kind[8] = {};
+        ::GetClassNameW(child, kind, 8);
+        if (!(::GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) && _wcsicmp(kind, L"Button") != 0)
             continue;
         const Described control = Describe(child);
         EXPECT_FALSE(control.name.empty()) << "control " << ::GetDlgCtrlID(child) << " has no name";
@@ -159,55 +130,48 @@ TEST(Program, StartsHandsOverByEnterOpensTheAboutBoxByKeysAndClosesByEscape)
 
     // No push button has the focus, so Enter means the default button. Wide texts come back whole whatever
     // the code page of the locale the tests run under.
-    PressKey(program.dwThreadId, VK_RETURN);
+    ::SetForegroundWindow(form);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == form; }));
+    Press({VK_RETURN});
     const HWND message = WaitForDialog(program.dwThreadId, form);
     ASSERT_TRUE(message);
     EXPECT_EQ(Text(message), L"Quilmar Recovery");
     EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)), texts::kContactMessage);
-    PressKey(program.dwThreadId, VK_RETURN);
+    Press({VK_RETURN});
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(message); }));
 
     // Alt+Space opens the system menu, and the About entry's access key chooses it.
-    ::SetForegroundWindow(form);
-    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == form; }));
-    TypeKey(VK_MENU, 0);
-    TypeKey(VK_SPACE, 0);
-    TypeKey(VK_SPACE, KEYEVENTF_KEYUP);
-    TypeKey(VK_MENU, KEYEVENTF_KEYUP);
+    Press({VK_MENU, VK_SPACE});
     ASSERT_TRUE(PumpUntil([&] { return StateOf(program.dwThreadId).hwndMenuOwner == form; }));
-    TypeKey(0, KEYEVENTF_UNICODE, L'关');
-    TypeKey(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, L'关');
+    Press({L'关'});
     const HWND box = WaitForDialog(program.dwThreadId, form);
     ASSERT_TRUE(box) << "Alt+Space and the access key did not open the About box";
     // Each link says it is one, named by the address it shows, and opens through its default action. The
     // first Tab brings the focus to the home page's.
-    TypeKey(VK_TAB, 0);
-    TypeKey(VK_TAB, KEYEVENTF_KEYUP);
+    Press({VK_TAB});
     ASSERT_TRUE(
         PumpUntil([&] { return StateOf(program.dwThreadId).hwndFocus == ::GetDlgItem(box, IDC_HOME_LINK); }));
-    for (const auto& [link, address] :
-         {std::pair{IDC_HOME_LINK, texts::kHomePage}, {IDC_SOFT_LINK, texts::kSoftwareSite}}) {
+    for (const int link : {IDC_HOME_LINK, IDC_SOFT_LINK}) {
         const Described seen = Describe(::GetDlgItem(box, link), true);
         EXPECT_EQ(seen.role, ROLE_SYSTEM_LINK);
-        EXPECT_EQ(seen.name, address);
+        EXPECT_EQ(seen.name, Text(::GetDlgItem(box, link)));
         const long focused = link == IDC_HOME_LINK ? STATE_SYSTEM_FOCUSED : 0;
         EXPECT_EQ(seen.state & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED),
                   STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED | focused);
         EXPECT_EQ(seen.action, texts::kOpenAction);
-        EXPECT_EQ(seen.invoked, S_OK);
     }
     // With the home page that Enter handed over. Wine hands each address on in its canonical form, with a
     // slash after the host.
     EXPECT_EQ(OpenedAddresses(3),
               (std::vector<std::string>{"http://soft.morvane.example/", "http://www.morvane.example/",
                                         "http://www.morvane.example/"}));
-    ::PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    Press({VK_ESCAPE});
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); }));
     ::CoUninitialize();
 
     // There is no help file: had F1 brought up an error box, the Escape would close that box instead.
-    PressKey(program.dwThreadId, VK_F1);
-    PressKey(program.dwThreadId, VK_ESCAPE);
+    Press({VK_F1});
+    Press({VK_ESCAPE});
     EXPECT_EQ(program.ExitCode(), 0u);
 }
 

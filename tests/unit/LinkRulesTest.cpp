@@ -47,10 +47,8 @@ TEST(LinkRules, EveryEdgeCountsAsInside)
 TEST(LinkRules, BlueAndRedInTheNormalSchemeTheSystemsLinkAndHighlightColoursInHighContrast)
 {
     const SystemColours system{0x00FFFF00, 0x0000FF00};
-    EXPECT_EQ(TextColour(false, nullptr), 0xFF0000u);
-    EXPECT_EQ(TextColour(true, nullptr), 0x0000FFu);
-    EXPECT_EQ(TextColour(false, &system), system.link);
-    EXPECT_EQ(TextColour(true, &system), system.highlight);
+    EXPECT_TRUE(TextColour(false, nullptr) == 0xFF0000u && TextColour(true, nullptr) == 0x0000FFu);
+    EXPECT_TRUE(TextColour(false, &system) == system.link && TextColour(true, &system) == system.highlight);
 }
 
 }  // namespace
