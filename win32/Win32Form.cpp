@@ -204,9 +204,10 @@ void CWin32Form::SetAccessibleName(int id, std::wstring_view name)
     const HWND control = ::GetDlgItem(m_hwnd, id);
     if (!control)
         return;
-    const auto saved = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NamedControlProc)));
-    m_named.push_back({control, saved, std::wstring(name)});
+    // Recorded before the procedure changes, so that every message the new one gets finds its entry.
+    m_named.push_back(
+        {control, reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(control, GWLP_WNDPROC)), std::wstring(name)});
+    ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NamedControlProc));
 }
 
 // The form outlives its controls: the dialog's window is destroyed after its children.
