@@ -82,6 +82,7 @@ private:
     static void TrackHover(CMyStaticLink& link);
     static void Open(const CMyStaticLink& link);
     static LRESULT Describe(const CMyStaticLink& link, WPARAM wParam, LPARAM lParam);
+    static std::wstring_view DrawnText(const CMyStaticLink& link, wchar_t (&buffer)[links::kTargetBytes]);
 };
 
 bool CMyStaticLink::Attach(HWND control)
@@ -207,17 +208,22 @@ LRESULT CALLBACK CLinkProcedure::Procedure(HWND hwnd, UINT message, WPARAM wPara
 LRESULT CLinkProcedure::Describe(const CMyStaticLink& link, WPARAM wParam, LPARAM lParam)
 {
     wchar_t controlText[links::kTargetBytes] = {};
-    const std::wstring_view name = links::TextToDraw(link.m_caption, ControlText(link.m_window, controlText));
     return AnswerGetObject(link.m_window, wParam, lParam,
-                           {name, ROLE_SYSTEM_LINK, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
-                            texts::kOpenAction, kOpenLater});
+                           {DrawnText(link, controlText), ROLE_SYSTEM_LINK,
+                            STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED, texts::kOpenAction, kOpenLater});
+}
+
+// What the link shows, which is also the name a screen reader reads for it.
+std::wstring_view CLinkProcedure::DrawnText(const CMyStaticLink& link, wchar_t (&buffer)[links::kTargetBytes])
+{
+    return links::TextToDraw(link.m_caption, ControlText(link.m_window, buffer));
 }
 
 void CLinkProcedure::Paint(CMyStaticLink& link)
 {
     const HWND window = link.m_window;
     wchar_t controlText[links::kTargetBytes] = {};
-    const std::wstring_view text = links::TextToDraw(link.m_caption, ControlText(window, controlText));
+    const std::wstring_view text = DrawnText(link, controlText);
     RECT client{};
     ::GetClientRect(window, &client);
 
