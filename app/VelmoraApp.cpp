@@ -1,4 +1,4 @@
-// Start-up: the DLL search, common controls, COM for the folder browser, then the main form.
+// Start-up: the DLL search, common controls, then the main form.
 #include "app/VelmoraApp.h"
 
 #include "dialogs/VelmoraDlg.h"
@@ -6,7 +6,6 @@
 #include "win32/Win32Form.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 CVelmoraApp theApp;
 
@@ -31,14 +30,10 @@ bool CVelmoraApp::InitInstance()
     controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES;
     SYSTEM_FUNCTION(Comctl32, InitCommonControlsEx)(&controls);
 
-    // The folder browser's new dialog style wants an apartment-threaded COM on this thread.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-
     // No profile is read or written: the program leaves nothing behind in the registry.
     CVelmoraDlg dialog;
     CWin32Form::DoModal(dialog, nullptr);  // every way of closing the form ends the program alike
 
-    if (SUCCEEDED(com))
-        ::CoUninitialize();
+    LeaveComApartment();
     return false;
 }

@@ -18,30 +18,64 @@ const WORD* PastField(const WORD* at)
     return at;
 }
 
-// The sizes, in dialog units, that an extended template gives its controls, in template order, which is
-// also the order the dialog manager creates them in. A template of the older form gives none.
-std::vector<SIZE> ControlSizes(int templateId)
+bool IsStaticClass(const WORD* field)
+{
+    constexpr WORD kStaticAtom = 0x0082;
+    if (*field == 0xFFFF)
+        return field[1] == kStaticAtom;
+    return _wcsicmp(reinterpret_cast<const wchar_t*>(field), L"Static") == 0;
+}
+
+struct TemplatePicture {
+    size_t index;  // in template order, which is also the order the dialog manager creates controls in
+    SIZE units;    // the size the template gives it, in dialog units
+};
+
+struct TemplatePictures {
+    std::vector<TemplatePicture> pictures;
+    size_t controls = 0;
+};
+
+// The bitmap pictures an extended template declares. A template of the older form gives none.
+TemplatePictures PicturesIn(int templateId)
 {
     const HMODULE module = ::GetModuleHandleW(nullptr);
     const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), RT_DIALOG);
     const auto* start =
         found ? static_cast<const WORD*>(::LockResource(::LoadResource(module, found))) : nullptr;
-    std::vector<SIZE> sizes;
+    TemplatePictures result;
     if (!start || start[0] != 1 || start[1] != 0xFFFF)
-        return sizes;
+        return result;
     // Version, signature, help id, extended style, style, count, x, y, cx, cy; then menu, class and title.
     const DWORD style = MAKELONG(start[6], start[7]);
     const WORD* at = PastField(PastField(PastField(start + 13)));
     if (style & DS_SETFONT)
         at = PastField(at + 3);  // point size, weight, italic and character set, then the face
-    for (WORD item = 0; item < start[8]; ++item) {
+    result.controls = start[8];
+    for (size_t item = 0; item < result.controls; ++item) {
         at += (at - start) % 2;  // each control starts on a four-byte boundary
         // Help id, extended style, style, x, y, cx, cy, id; then class, title and the extra data.
-        sizes.push_back({static_cast<short>(at[8]), static_cast<short>(at[9])});
+        if ((at[4] & SS_TYPEMASK) == SS_BITMAP && IsStaticClass(at + 12))
+            result.pictures.push_back({item, {static_cast<short>(at[8]), static_cast<short>(at[9])}});
         at = PastField(PastField(at + 12));
         at = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(at + 1) + *at);
     }
-    return sizes;
+    return result;
+}
+
+// Every step from one sibling to the next asks the window manager, so the walk starts at the nearer end.
+HWND NthChild(HWND dialog, size_t index, size_t count)
+{
+    HWND child = ::GetWindow(dialog, GW_CHILD);
+    if (index < count / 2) {
+        for (size_t step = 0; step < index && child; ++step)
+            child = ::GetWindow(child, GW_HWNDNEXT);
+        return child;
+    }
+    child = child ? ::GetWindow(child, GW_HWNDLAST) : nullptr;
+    for (size_t place = count - 1; place > index && child; --place)
+        child = ::GetWindow(child, GW_HWNDPREV);
+    return child;
 }
 
 HBITMAP ScaledCopy(HBITMAP picture, pictures::Extent from, pictures::Extent to)
@@ -75,14 +109,12 @@ void CFittedPictures::Fit(HWND dialog, int templateId)
 {
     RECT baseUnits{0, 0, 4, 8};
     ::MapDialogRect(dialog, &baseUnits);
-    HWND control = ::GetWindow(dialog, GW_CHILD);
-    for (const SIZE units : ControlSizes(templateId)) {
-        if (!control)
-            break;
-        const HWND picture = control;
-        control = ::GetWindow(control, GW_HWNDNEXT);
+    const TemplatePictures declared = PicturesIn(templateId);
+    for (const TemplatePicture& each : declared.pictures) {
+        const HWND picture = NthChild(dialog, each.index, declared.controls);
+        // A dialog whose children no longer follow its template is left as it is.
         wchar_t kind[8] = {};
-        if ((::GetWindowLongW(picture, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP ||
+        if (!picture || (::GetWindowLongW(picture, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP ||
             !::GetClassNameW(picture, kind, 8) || _wcsicmp(kind, L"Static") != 0)
             continue;
         const auto shown = reinterpret_cast<HBITMAP>(::SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
@@ -90,7 +122,7 @@ void CFittedPictures::Fit(HWND dialog, int templateId)
         if (!::GetObjectW(shown, sizeof drawn, &drawn))
             continue;
         // Mapped as a size, as the dialog manager maps it: a mapped rectangle may round differently.
-        RECT area{0, 0, units.cx, units.cy};
+        RECT area{0, 0, each.units.cx, each.units.cy};
         ::MapDialogRect(dialog, &area);
         const pictures::Extent from{drawn.bmWidth, drawn.bmHeight}, to{area.right, area.bottom};
         if (pictures::IsDrawnFor(from, to, {baseUnits.right, baseUnits.bottom}))

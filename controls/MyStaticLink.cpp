@@ -15,6 +15,7 @@ namespace {
 void OpenThroughShell(const wchar_t* address)
 {
     // A browser that cannot be started is not the user's problem here: the result is not examined.
+    JoinComApartment();
     SYSTEM_FUNCTION(Shell32, ShellExecuteW)(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -214,6 +214,8 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const Accessi
     // The object's identifier is a 32-bit value, which a 64-bit sender may or may not have sign-extended.
     if (static_cast<LONG>(lParam) != OBJID_CLIENT)
         return 0;
+    // The object goes to the client marshalled, which takes COM on this thread.
+    JoinComApartment();
     const auto createStandard = OPTIONAL_SYSTEM_FUNCTION(Oleacc, CreateStdAccessibleObject);
     const auto toResult = OPTIONAL_SYSTEM_FUNCTION(Oleacc, LresultFromObject);
     IAccessible* standard = nullptr;

@@ -1,7 +1,8 @@
 // comctl32, comdlg32, shell32, oleacc and oleaut32 are not among the system's known DLLs, so imported the
 // ordinary way they would be searched for beside the program too, where a planted copy could stand in for
 // them. Looked up by hand they come from the system folder only, comdlg32 and shell32 only when a command
-// needs them, and oleacc and oleaut32 only when assistive technology first asks a control what it is. Plain
+// needs them, and oleacc and oleaut32 only when assistive technology first asks a control what it is.
+// ole32 is a known DLL, but imported it would come with COM's own DLLs into every start. Plain
 // LoadLibraryExW and GetProcAddress work alike for 32-bit and 64-bit programs, which the toolchain's
 // delay-import libraries did not.
 #include "win32/SystemDll.h"
@@ -9,16 +10,21 @@
 #include "dialogs/Texts.h"
 #include "win32/Win32Form.h"
 
+#include <objbase.h>
+
 #include <iterator>
 #include <string>
 
 namespace {
 
-constexpr const wchar_t* kFileNames[] = {L"comctl32.dll", L"comdlg32.dll", L"shell32.dll", L"oleacc.dll",
-                                         L"oleaut32.dll"};
+constexpr const wchar_t* kFileNames[] = {L"comctl32.dll", L"comdlg32.dll", L"shell32.dll",
+                                         L"oleacc.dll",   L"oleaut32.dll", L"ole32.dll"};
 
 // One thread calls these, the program's only one.
 HMODULE g_loaded[std::size(kFileNames)] = {};
+
+enum class Apartment { NotAsked, Joined, Refused };
+Apartment g_apartment = Apartment::NotAsked;
 
 // Imported directly, a missing DLL would have kept the loader from starting the program at all. Here the
 // call that needs it has no result to give back, so the program cannot go on: it names the file and ends
@@ -55,4 +61,20 @@ FARPROC SystemFunctionAddress(SystemDll dll, const char* name)
     if (!function)
         Fail(kFileNames[static_cast<size_t>(dll)], ::GetLastError());
     return function;
+}
+
+void JoinComApartment()
+{
+    if (g_apartment != Apartment::NotAsked)
+        return;
+    const auto initialize = OPTIONAL_SYSTEM_FUNCTION(Ole32, CoInitializeEx);
+    g_apartment = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED)) ? Apartment::Joined
+                                                                                         : Apartment::Refused;
+}
+
+void LeaveComApartment()
+{
+    if (g_apartment == Apartment::Joined)
+        OPTIONAL_SYSTEM_FUNCTION(Ole32, CoUninitialize)();
+    g_apartment = Apartment::NotAsked;
 }

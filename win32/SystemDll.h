@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-enum class SystemDll { Comctl32, Comdlg32, Shell32, Oleacc, Oleaut32 };
+enum class SystemDll { Comctl32, Comdlg32, Shell32, Oleacc, Oleaut32, Ole32 };
 
 // The function's address in the DLL, which is loaded by its full path in the system folder the first time
 // it is needed and stays loaded. Never null: when the DLL cannot be loaded or lacks the function, the user
@@ -12,6 +12,13 @@ FARPROC SystemFunctionAddress(SystemDll dll, const char* name);
 // The same, but null when the DLL cannot be loaded or lacks the function: for what the program can do
 // without.
 FARPROC OptionalSystemFunctionAddress(SystemDll dll, const char* name);
+
+// COM, apartment-threaded, on the program's one thread, which the folder browser, the shell's opening of
+// an address and accessibility clients want. Joined the first time one of them is about to run rather
+// than at start, which would load COM into every start; left once the form has closed. Without COM
+// each of them still runs, as it would on a system that refused it.
+void JoinComApartment();
+void LeaveComApartment();
 
 template <class Function>
 Function AsFunction(FARPROC address)

@@ -278,6 +278,7 @@ std::optional<std::wstring> CWin32Form::AskOpenFile(const OpenFileRequest& reque
     ofn.nMaxFile = kOpenFileBufferChars;
     ofn.lpstrDefExt = extension.c_str();
     ofn.Flags = request.flags | OFN_EXPLORER | OFN_ENABLESIZING;
+    JoinComApartment();
     if (!SYSTEM_FUNCTION(Comdlg32, GetOpenFileNameW)(&ofn))
         return std::nullopt;
     return std::wstring(file.data());
@@ -285,6 +286,8 @@ std::optional<std::wstring> CWin32Form::AskOpenFile(const OpenFileRequest& reque
 
 FolderAnswer CWin32Form::AskFolder(std::wstring_view title, unsigned flags)
 {
+    // The browser's new dialog style needs the apartment.
+    JoinComApartment();
     IMalloc* allocator = nullptr;
     if (SYSTEM_FUNCTION(Shell32, SHGetMalloc)(&allocator) != S_OK || !allocator)
         return {FolderOutcome::NoAllocator, {}};
@@ -301,6 +304,7 @@ void CWin32Form::ShowMessage(std::wstring_view text, std::wstring_view caption, 
 void CWin32Form::ShellOpen(std::wstring_view address)
 {
     // A browser that cannot be started is not the user's problem here: the result is not examined.
+    JoinComApartment();
     SYSTEM_FUNCTION(Shell32, ShellExecuteW)
     (nullptr, L"open", Terminated(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
