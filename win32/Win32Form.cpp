@@ -146,9 +146,23 @@ INT_PTR CWin32Form::OnCtlColor(UINT message, HDC dc, HWND control)
     return static_cast<INT_PTR>(brush);
 }
 
+// Finding a control by its identifier is a round trip to the window manager each time, and setting up
+// the form alone asks for its controls twenty times. A dialog keeps its controls until it is destroyed.
+HWND CWin32Form::Control(int id) const
+{
+    for (const auto& [known, control] : m_controls) {
+        if (known == id)
+            return control;
+    }
+    const HWND control = ::GetDlgItem(m_hwnd, id);
+    if (control)
+        m_controls.emplace_back(id, control);
+    return control;
+}
+
 std::wstring CWin32Form::ItemText(int id) const
 {
-    const HWND control = ::GetDlgItem(m_hwnd, id);
+    const HWND control = Control(id);
     const int length = ::GetWindowTextLengthW(control);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     const int copied = ::GetWindowTextW(control, text.data(), length + 1);
@@ -158,38 +172,38 @@ std::wstring CWin32Form::ItemText(int id) const
 
 void CWin32Form::SetItemText(int id, std::wstring_view text)
 {
-    ::SetDlgItemTextW(m_hwnd, id, Terminated(text).c_str());
+    ::SetWindowTextW(Control(id), Terminated(text).c_str());
 }
 
 void CWin32Form::EnableItem(int id, bool enable)
 {
     // EnableWindow answers with the previous state, which nobody needs.
-    ::EnableWindow(::GetDlgItem(m_hwnd, id), enable ? TRUE : FALSE);
+    ::EnableWindow(Control(id), enable ? TRUE : FALSE);
 }
 
 bool CWin32Form::IsChecked(int id) const
 {
-    return ::IsDlgButtonChecked(m_hwnd, id) != BST_UNCHECKED;
+    return ::SendMessageW(Control(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
 }
 
 void CWin32Form::SetChecked(int id, bool checked)
 {
-    ::CheckDlgButton(m_hwnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+    ::SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void CWin32Form::AddListEntry(int id, std::wstring_view text)
 {
-    ::SendDlgItemMessageW(m_hwnd, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Terminated(text).c_str()));
+    ::SendMessageW(Control(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Terminated(text).c_str()));
 }
 
 void CWin32Form::SelectListEntry(int id, int index)
 {
-    ::SendDlgItemMessageW(m_hwnd, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(Control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void CWin32Form::MoveLabelBefore(int id)
 {
-    const HWND control = ::GetDlgItem(m_hwnd, id);
+    const HWND control = Control(id);
     const HWND label = control ? ::GetWindow(control, GW_HWNDNEXT) : nullptr;
     if (!label)
         return;
@@ -201,7 +215,7 @@ void CWin32Form::MoveLabelBefore(int id)
 
 void CWin32Form::SetAccessibleName(int id, std::wstring_view name)
 {
-    const HWND control = ::GetDlgItem(m_hwnd, id);
+    const HWND control = Control(id);
     if (!control)
         return;
     // Recorded before the procedure changes, so that every message the new one gets finds its entry.
@@ -346,7 +360,7 @@ void CWin32Form::EndDialog(int result)
 bool CWin32Form::AttachLink(int id, CMyStaticLink& link, std::wstring_view target, std::wstring_view caption)
 {
     // The texts are set even when the attach fails: a record keeps them for a later attach.
-    const bool attached = link.Attach(::GetDlgItem(m_hwnd, id));
+    const bool attached = link.Attach(Control(id));
     const bool texts = link.SetTarget(target, caption);
     return attached && texts;
 }

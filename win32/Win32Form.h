@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CWin32Form : public IForm {
@@ -53,12 +54,14 @@ private:
     static LRESULT CALLBACK NamedControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnCtlColor(UINT message, HDC dc, HWND control);
+    HWND Control(int id) const;
 
     CDialog& m_dialog;
     HWND m_hwnd = nullptr;
     HICON m_icon = nullptr;  // shared resource icon: never destroyed
     CFittedPictures m_pictures;
     bool m_keepsFocus = false;  // the dialog itself holds the focus until the user moves it
+    mutable std::vector<std::pair<int, HWND>> m_controls;  // found by identifier, for the dialog's life
 
     struct CNamedControl {
         HWND control;
