@@ -63,15 +63,11 @@ TemplatePictures PicturesIn(int templateId)
     return result;
 }
 
-// Every step from one sibling to the next asks the window manager, so the walk starts at the nearer end.
+// Every step from one sibling to the next asks the window manager. Templates put their pictures last, or
+// nearly, so the walk starts from the last control.
 HWND NthChild(HWND dialog, size_t index, size_t count)
 {
     HWND child = ::GetWindow(dialog, GW_CHILD);
-    if (index < count / 2) {
-        for (size_t step = 0; step < index && child; ++step)
-            child = ::GetWindow(child, GW_HWNDNEXT);
-        return child;
-    }
     child = child ? ::GetWindow(child, GW_HWNDLAST) : nullptr;
     for (size_t place = count - 1; place > index && child; --place)
         child = ::GetWindow(child, GW_HWNDPREV);
