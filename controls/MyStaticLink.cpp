@@ -8,18 +8,10 @@
 
 #include <windows.h>
 #include <oleacc.h>
-#include <shellapi.h>
 
 namespace {
 
-void OpenThroughShell(const wchar_t* address)
-{
-    // A browser that cannot be started is not the user's problem here: the result is not examined.
-    JoinComApartment();
-    SYSTEM_FUNCTION(Shell32, ShellExecuteW)(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-LinkOpener g_opener = OpenThroughShell;
+LinkOpener g_opener = OpenInShell;
 
 // Posted to the link by assistive technology's default action, which must return before anything opens.
 constexpr UINT kOpenLater = WM_APP + 0x4C;

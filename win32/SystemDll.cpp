@@ -11,6 +11,7 @@
 #include "win32/Win32Form.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <iterator>
 #include <string>
@@ -77,4 +78,10 @@ void LeaveComApartment()
     if (g_apartment == Apartment::Joined)
         OPTIONAL_SYSTEM_FUNCTION(Ole32, CoUninitialize)();
     g_apartment = Apartment::NotAsked;
+}
+
+void OpenInShell(const wchar_t* address)
+{
+    JoinComApartment();
+    SYSTEM_FUNCTION(Shell32, ShellExecuteW)(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -20,6 +20,10 @@ FARPROC OptionalSystemFunctionAddress(SystemDll dll, const char* name);
 void JoinComApartment();
 void LeaveComApartment();
 
+// Asks the shell to open an address, a web address in the user's default browser. A browser that
+// cannot be started is not the user's problem here: the result is not examined.
+void OpenInShell(const wchar_t* address);
+
 template <class Function>
 Function AsFunction(FARPROC address)
 {

@@ -317,10 +317,7 @@ void CWin32Form::ShowMessage(std::wstring_view text, std::wstring_view caption, 
 
 void CWin32Form::ShellOpen(std::wstring_view address)
 {
-    // A browser that cannot be started is not the user's problem here: the result is not examined.
-    JoinComApartment();
-    SYSTEM_FUNCTION(Shell32, ShellExecuteW)
-    (nullptr, L"open", Terminated(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    OpenInShell(Terminated(address).c_str());
 }
 
 bool CWin32Form::IsIconic() const
