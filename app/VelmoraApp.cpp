@@ -2,7 +2,7 @@
 #include "app/VelmoraApp.h"
 
 #include "dialogs/VelmoraDlg.h"
-#include "win32/SystemDll.h"
+#include "system/SystemDll.h"
 #include "win32/Win32Form.h"
 
 #include <commctrl.h>

@@ -2,9 +2,9 @@
 // tracks the hover and opens the target.
 #include "controls/MyStaticLink.h"
 
-#include "dialogs/Texts.h"
-#include "win32/Accessible.h"
-#include "win32/SystemDll.h"
+#include "res/Texts.h"
+#include "system/Accessible.h"
+#include "system/SystemDll.h"
 
 #include <windows.h>
 #include <oleacc.h>

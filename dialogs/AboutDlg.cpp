@@ -1,7 +1,7 @@
 // About box: turns the two address texts into links to the maker's sites.
 #include "dialogs/AboutDlg.h"
 
-#include "dialogs/Texts.h"
+#include "res/Texts.h"
 
 bool CAboutDlg::OnInitDialog()
 {

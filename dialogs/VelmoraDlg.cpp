@@ -2,7 +2,7 @@
 #include "dialogs/VelmoraDlg.h"
 
 #include "dialogs/AboutDlg.h"
-#include "dialogs/Texts.h"
+#include "res/Texts.h"
 
 // Masked before comparing, the entry's command must survive the mask and stay clear of the system's own.
 static_assert((IDM_ABOUTBOX & ~kSysCommandMask) == 0 && IDM_ABOUTBOX < 0xF000);

@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 scripts/check-format.sh
+scripts/check-floors.sh
 scripts/build.sh
 . scripts/wine-env.sh
 # Tests never borrow the user's screen: windows pop up on a private virtual display.

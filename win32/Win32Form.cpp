@@ -3,9 +3,10 @@
 
 #include "controls/MyStaticLink.h"
 #include "dialogs/Dialog.h"
-#include "win32/Accessible.h"
+#include "system/Accessible.h"
+#include "system/ProgramName.h"
+#include "system/SystemDll.h"
 #include "win32/Holders.h"
-#include "win32/SystemDll.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -389,23 +390,4 @@ void CenterWindow(HWND hwnd)
     if (y < area.top)
         y = area.top;
     ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::wstring ExecutableBaseName()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos && dot > 0)
-        name.resize(dot);
-    return name;
 }

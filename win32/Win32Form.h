@@ -74,6 +74,3 @@ private:
 // Places a window the way a dialog without a position of its own is placed: over its owner,
 // or in the middle of its monitor's work area when it has none, and never off that area.
 void CenterWindow(HWND hwnd);
-
-// The base name of the running executable, without folder or extension.
-std::wstring ExecutableBaseName();

@@ -1,7 +1,7 @@
 // The shipped program as its user meets it, driven from outside its process: started, handing the user
 // over by Enter to a stand-in browser, its About box reached by keys and read and used as a screen reader
 // does, and closed; and started on a system that lacks a DLL it loads late.
-#include "dialogs/Texts.h"
+#include "res/Texts.h"
 #include "res/resource.h"
 #include "tests/WinTestSupport.h"
 

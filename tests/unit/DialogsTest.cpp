@@ -1,8 +1,8 @@
 // The dialogs' decisions, stated as what they must do to their form: the main form's first state, its
 // buttons and window-level behaviour, and the About box. A strict mock fails any call not expected.
 #include "dialogs/AboutDlg.h"
-#include "dialogs/Texts.h"
 #include "dialogs/VelmoraDlg.h"
+#include "res/Texts.h"
 #include "tests/unit/MockForm.h"
 
 #include <tuple>

@@ -5,10 +5,10 @@
 // ole32 is a known DLL, but imported it would come with COM's own DLLs into every start. Plain
 // LoadLibraryExW and GetProcAddress work alike for 32-bit and 64-bit programs, which the toolchain's
 // delay-import libraries did not.
-#include "win32/SystemDll.h"
+#include "system/SystemDll.h"
 
-#include "dialogs/Texts.h"
-#include "win32/Win32Form.h"
+#include "res/Texts.h"
+#include "system/ProgramName.h"
 
 #include <objbase.h>
 #include <shellapi.h>

@@ -1,8 +1,8 @@
 // Answers assistive technology for a control: the system's standard object of its window, with what the
 // control says of itself laid over it.
-#include "win32/Accessible.h"
+#include "system/Accessible.h"
 
-#include "win32/SystemDll.h"
+#include "system/SystemDll.h"
 
 #include <ole2.h>
 #include <oleacc.h>
