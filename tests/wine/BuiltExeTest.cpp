@@ -50,9 +50,11 @@ void ExpectHardenedWithKnownImportsAndLiveSlots(HMODULE exe)
     };
     const bool is64Bit = sizeof(Pointer) == 8;
     EXPECT_EQ(nt.FileHeader.Machine, is64Bit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
-    const WORD aslr = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
-                      (is64Bit ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
-    EXPECT_EQ(nt.OptionalHeader.DllCharacteristics & aslr, aslr);
+    // Without the terminal-server mark a Remote Desktop host applies the shims it keeps for old programs.
+    const WORD marks = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
+                       IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE |
+                       (is64Bit ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
+    EXPECT_EQ(nt.OptionalHeader.DllCharacteristics & marks, marks);
 
     const std::string known = " advapi32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll user32.dll ";
     std::set<ULONGLONG> filledByLoader;
