@@ -19,6 +19,17 @@ std::vector<std::uint32_t> Scaled(const std::vector<std::uint32_t>& from, Extent
     return to;
 }
 
+TEST(PictureRules, APictureUnderOneDialogUnitOffItsRectangleIsDrawnForItAndOneUnitOffIsFitted)
+{
+    // Base units of 8 by 16 pixels: one dialog unit is 2 pixels across and 2 down.
+    const Extent base{8, 16}, rectangle{100, 40};
+    EXPECT_TRUE(IsDrawnFor({101, 39}, rectangle, base));
+    EXPECT_FALSE(IsDrawnFor({102, 40}, rectangle, base));
+    EXPECT_FALSE(IsDrawnFor({98, 40}, rectangle, base));
+    EXPECT_FALSE(IsDrawnFor({100, 42}, rectangle, base));
+    EXPECT_FALSE(IsDrawnFor({100, 38}, rectangle, base));
+}
+
 TEST(PictureRules, OwnSizeKeepsEveryPixelAndAPlainColourStaysPlainAtAnySize)
 {
     std::vector<std::uint32_t> noise(7 * 5);
@@ -26,8 +37,9 @@ TEST(PictureRules, OwnSizeKeepsEveryPixelAndAPlainColourStaysPlainAtAnySize)
         noise[i] = static_cast<std::uint32_t>(i * 2654435761u);
     EXPECT_EQ(Scaled(noise, {7, 5}, {7, 5}), noise);
     for (const Extent size : {Extent{878, 105}, Extent{300, 40}, Extent{1, 1}}) {
-        const auto scaled = Scaled(std::vector<std::uint32_t>(585 * 71, 0x00C08040), {585, 71}, size);
-        EXPECT_EQ(std::count(scaled.begin(), scaled.end(), 0x00C08040u), size.cx * size.cy) << size.cx;
+        // Full and empty channels among them: the filter's overshoot is clamped, never the colour.
+        const auto scaled = Scaled(std::vector<std::uint32_t>(585 * 71, 0x00FF8040), {585, 71}, size);
+        EXPECT_EQ(std::count(scaled.begin(), scaled.end(), 0x00FF8040u), size.cx * size.cy) << size.cx;
     }
 }
 

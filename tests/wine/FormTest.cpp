@@ -57,19 +57,20 @@ LRESULT CALLBACK RecordPictures(int code, WPARAM wParam, LPARAM lParam)
 }
 
 // Every text whole, each label just left of a control in its row, every control inside, at any font and
-// scale. The one picture shows a bitmap the size of its control; except at 96 DPI, with whose dialog font
-// both pictures were drawn, one that fills the rectangle its template gives it.
-void ExpectLaidOut(HWND dialog, bool at96Dpi)
+// scale; a label named in besides stands beside the control given there. The one picture shows a bitmap
+// the size of its control; except at 96 DPI, with whose dialog font both pictures were drawn, one that
+// fills the rectangle its template gives it.
+void ExpectLaidOut(HWND dialog, bool at96Dpi, const std::map<std::wstring, int>& besides = {})
 {
-    RECT client{}, beside{0, 0, 20, 0};
+    RECT client{}, besideUnits{0, 0, 20, 0};
     ::GetClientRect(dialog, &client);
-    ::MapDialogRect(dialog, &beside);
+    ::MapDialogRect(dialog, &besideUnits);
     // Every control has the dialog's font.
     const HDC dc = ::GetDC(dialog);
     const HGDIOBJ previous =
         ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
     std::map<int, RECT> numbered;  // in the dialog's client coordinates
-    std::vector<RECT> labels;
+    std::vector<std::pair<RECT, std::wstring>> labels;
     int shownPictures = 0;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         RECT area{}, needed{};
@@ -99,7 +100,7 @@ void ExpectLaidOut(HWND dialog, bool at96Dpi)
         if (!::GetWindowTextW(child, text, 256))
             continue;
         if (isStatic && number == -1)
-            labels.push_back(area);
+            labels.emplace_back(area, text);
         // A text beside a check mark, inside a frame or on a button needs about a line's height more.
         ::DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
         EXPECT_LE(needed.right + (isStatic ? 0 : needed.bottom), area.right - area.left) << "clipped";
@@ -108,16 +109,19 @@ void ExpectLaidOut(HWND dialog, bool at96Dpi)
     ::SelectObject(dc, previous);
     ::ReleaseDC(dialog, dc);
     EXPECT_EQ(shownPictures, 1);
-    for (const RECT& label : labels) {
+    for (const auto& [label, text] : labels) {
         const LONG middle = (label.top + label.bottom) / 2;
-        EXPECT_TRUE(std::any_of(numbered.begin(), numbered.end(),
-                                [&](const auto& control) {
-                                    const RECT& other = control.second;
-                                    return other.top <= middle && middle <= other.bottom &&
-                                           label.right <= other.left &&
-                                           other.left - label.right <= beside.right;
-                                }))
+        const auto beside = std::find_if(numbered.begin(), numbered.end(), [&](const auto& control) {
+            const RECT& other = control.second;
+            return other.top <= middle && middle <= other.bottom && label.right <= other.left &&
+                   other.left - label.right <= besideUnits.right;
+        });
+        EXPECT_TRUE(beside != numbered.end())
             << "no control beside the label at " << label.left << "," << label.top;
+        if (const auto named = besides.find(text); named != besides.end() && beside != numbered.end()) {
+            EXPECT_EQ(beside->first, named->second)
+                << "beside the label at " << label.left << "," << label.top;
+        }
     }
 }
 
@@ -234,7 +238,8 @@ TEST(
             ASSERT_TRUE(box);
             EXPECT_TRUE(at.x != 0 || CentredOver(box, Area(form)));
             EXPECT_TRUE(Area(box).left >= work.left && Area(box).top >= work.top);
-            ExpectLaidOut(box, dpi == 96);
+            // The links name themselves: only their places tie each to the label that says which site it is.
+            ExpectLaidOut(box, dpi == 96, {{L"官网:", IDC_HOME_LINK}, {L"软件站:", IDC_SOFT_LINK}});
             ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == box; }));
             if (at.x == 0)
                 Press({VK_RETURN});
