@@ -121,15 +121,16 @@ void CFittedPictures::Fit(HWND dialog, int templateId)
         RECT area{0, 0, each.units.cx, each.units.cy};
         ::MapDialogRect(dialog, &area);
         const pictures::Extent from{drawn.bmWidth, drawn.bmHeight}, to{area.right, area.bottom};
-        if (pictures::IsDrawnFor(from, to, {baseUnits.right, baseUnits.bottom}))
-            continue;
-        const HBITMAP scaled = ScaledCopy(shown, from, to);
-        if (!scaled)
-            continue;
-        m_bitmaps.push_back(scaled);
-        // The control gives back the bitmap it loaded for the template and forgets it: ours to delete.
-        // It takes the size of the new one, keeping its place.
-        ::DeleteObject(reinterpret_cast<HBITMAP>(
-            ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled))));
+        const bool drawnFor = pictures::IsDrawnFor(from, to, {baseUnits.right, baseUnits.bottom});
+        const HBITMAP scaled = drawnFor ? nullptr : ScaledCopy(shown, from, to);
+        const HBITMAP kept = scaled ? scaled : shown;
+        // Windows frees a picture's template bitmap with the control only while nobody has set its image, and
+        // Wine never frees it. So every picture is handed its bitmap, scaled or its own, and from then on
+        // every bitmap it held or holds is ours on both. A scaled copy takes its size, keeping its place.
+        m_bitmaps.push_back(kept);
+        const auto given = reinterpret_cast<HBITMAP>(
+            ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(kept)));
+        if (given != kept)
+            ::DeleteObject(given);
     }
 }

@@ -8,13 +8,14 @@
 class CFittedPictures {
 public:
     CFittedPictures() = default;
-    // The controls show the scaled bitmaps without owning them, so the owner must outlive its dialog.
+    // The controls show the bitmaps without owning them, so the owner must outlive its dialog.
     ~CFittedPictures();
     CFittedPictures(const CFittedPictures&) = delete;
     CFittedPictures& operator=(const CFittedPictures&) = delete;
 
     // Gives every bitmap picture of the dialog, made from the template, a smoothly scaled copy of its
-    // bitmap the size of its rectangle there, unless the bitmap is less than a dialog unit off it.
+    // bitmap the size of its rectangle there, unless the bitmap is less than a dialog unit off it; either
+    // way the bitmap the picture shows is then this owner's, deleted with it.
     void Fit(HWND dialog, int templateId);
 
 private:
