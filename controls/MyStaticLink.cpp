@@ -37,6 +37,22 @@ void RedrawWithBackground(HWND control)
     ::InvalidateRect(parent, &area, TRUE);
 }
 
+// Around the text, where the eye is; not while the system hides focus until the keyboard is used.
+bool ShowsFocus(HWND control)
+{
+    return ::GetFocus() == control && !(::SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+// The hover repaints the text over itself, without erasing. The focus rectangle is drawn by inverting, so
+// drawn again it would vanish: while it shows, the background goes first.
+void RedrawForHover(HWND control)
+{
+    if (ShowsFocus(control))
+        RedrawWithBackground(control);
+    else
+        ::InvalidateRect(control, nullptr, FALSE);
+}
+
 // The dialog asks with the key it is about to handle: the link takes Enter and Space and leaves Tab,
 // Escape and the rest to the dialog. Asked without a message it says nothing of itself: as a static it
 // would be passed over, and as a button it would take Enter whenever it had the focus.
@@ -232,8 +248,7 @@ void CLinkProcedure::Paint(CMyStaticLink& link)
                                          (contrast.dwFlags & HCF_HIGHCONTRASTON) ? &system : nullptr));
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &client, DT_SINGLELINE | DT_VCENTER);
-    // Around the text, where the eye is; not while the system hides focus until the keyboard is used.
-    if (::GetFocus() == window && !(::SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+    if (ShowsFocus(window)) {
         RECT extent = client;
         ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &extent, DT_SINGLELINE | DT_CALCRECT);
         const LONG top = (client.top + client.bottom - (extent.bottom - extent.top)) / 2;
@@ -265,13 +280,13 @@ void CLinkProcedure::TrackHover(CMyStaticLink& link)
         // Capture keeps WM_MOUSEMOVE coming after the cursor leaves; that is how we notice it left.
         ::SetCapture(window);
         link.m_hover = 1;
-        ::InvalidateRect(window, nullptr, FALSE);
+        RedrawForHover(window);
         break;
     case links::HoverChange::Leave:
         // Releasing the capture brings WM_CAPTURECHANGED, which clears the hover once more.
         link.m_hover = 0;
         ::ReleaseCapture();
-        ::InvalidateRect(window, nullptr, FALSE);
+        RedrawForHover(window);
         break;
     case links::HoverChange::None:
         break;

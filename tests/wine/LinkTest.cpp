@@ -28,6 +28,16 @@ std::vector<COLORREF> Shown(HWND control, bool repaint = false)
     return pixels;
 }
 
+// What the control shows painted afresh, over its background, as when it is first shown.
+std::vector<COLORREF> Repainted(HWND control)
+{
+    RECT area{};
+    ::GetWindowRect(control, &area);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&area), 2);
+    ::InvalidateRect(::GetParent(control), &area, TRUE);
+    return Shown(control);
+}
+
 // Repaints the control and counts its pixels of a colour.
 size_t Painted(HWND control, COLORREF colour)
 {
@@ -89,6 +99,13 @@ TEST(Link, IsBlueAtRestRedWithTheHandAndTheCaptureWhileOverOpensOnReleaseAndKeep
     const std::vector<COLORREF> unfocused = Shown(control);
     ::SetFocus(control);
     EXPECT_TRUE(Shown(control) != unfocused) << "no focus rectangle";
+    // The mouse coming and going leaves it drawn once, whatever the hover repaints.
+    for (const bool hovering : {true, false}) {
+        ::SendMessageW(control, WM_MOUSEMOVE, 0, 0);
+        EXPECT_EQ(link.IsHovering(), hovering);
+        const std::vector<COLORREF> afterTheMove = Shown(control);
+        EXPECT_TRUE(afterTheMove == Repainted(control)) << "hovering " << hovering;
+    }
     ::SetFocus(nullptr);
     EXPECT_TRUE(Shown(control) == unfocused) << "the focus rectangle stayed";
     // The first move starts the hover wherever the cursor is.
