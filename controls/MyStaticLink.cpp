@@ -241,11 +241,8 @@ void CLinkProcedure::Paint(CMyStaticLink& link)
     // The previous font goes back before the context is given up, so that the link's own font is
     // never left selected anywhere and can always be deleted at detach.
     const HGDIOBJ previousFont = link.m_font ? ::SelectObject(dc, link.m_font) : nullptr;
-    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-    ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0);
     const links::SystemColours system{::GetSysColor(COLOR_HOTLIGHT), ::GetSysColor(COLOR_HIGHLIGHT)};
-    ::SetTextColor(dc, links::TextColour(link.m_hover != 0,
-                                         (contrast.dwFlags & HCF_HIGHCONTRASTON) ? &system : nullptr));
+    ::SetTextColor(dc, links::TextColour(link.m_hover != 0, HighContrastOn() ? &system : nullptr));
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &client, DT_SINGLELINE | DT_VCENTER);
     if (ShowsFocus(window)) {

@@ -97,6 +97,8 @@ public:
     virtual void ShowMessage(std::wstring_view text, std::wstring_view caption, unsigned style) = 0;
     virtual void ShellOpen(std::wstring_view address) = 0;
 
+    // The system's window-text colour while its high-contrast mode is on; nothing otherwise.
+    virtual std::optional<Colour> HighContrastText() const = 0;
     virtual bool IsIconic() const = 0;
     virtual Size ClientSize() const = 0;
     virtual Size IconSize() const = 0;

@@ -159,7 +159,8 @@ bool CVelmoraDlg::OnPaint()
 
 std::optional<TextStyle> CVelmoraDlg::OnCtlColor(int id)
 {
+    // Black suits the form's face in the normal scheme; a high-contrast one may make that face black too.
     if (id == IDC_HINT)
-        return TextStyle{Rgb(0, 0, 0), true};
+        return TextStyle{Form().HighContrastText().value_or(Rgb(0, 0, 0)), true};
     return CDialog::OnCtlColor(id);
 }

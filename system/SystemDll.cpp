@@ -80,6 +80,13 @@ void LeaveComApartment()
     g_apartment = Apartment::NotAsked;
 }
 
+bool HighContrastOn()
+{
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 void OpenInShell(const wchar_t* address)
 {
     JoinComApartment();

@@ -24,6 +24,10 @@ void LeaveComApartment();
 // cannot be started is not the user's problem here: the result is not examined.
 void OpenInShell(const wchar_t* address);
 
+// Whether the user has turned on the system's high-contrast mode, where only the system's own colours are
+// sure to show.
+bool HighContrastOn();
+
 template <class Function>
 Function AsFunction(FARPROC address)
 {

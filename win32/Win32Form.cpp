@@ -321,6 +321,13 @@ void CWin32Form::ShellOpen(std::wstring_view address)
     OpenInShell(Terminated(address).c_str());
 }
 
+std::optional<Colour> CWin32Form::HighContrastText() const
+{
+    if (!HighContrastOn())
+        return std::nullopt;
+    return ::GetSysColor(COLOR_WINDOWTEXT);
+}
+
 bool CWin32Form::IsIconic() const
 {
     return ::IsIconic(m_hwnd) != FALSE;

@@ -35,6 +35,7 @@ public:
     void ShowMessage(std::wstring_view text, std::wstring_view caption, unsigned style) override;
     void ShellOpen(std::wstring_view address) override;
 
+    std::optional<Colour> HighContrastText() const override;
     bool IsIconic() const override;
     Size ClientSize() const override;
     Size IconSize() const override;

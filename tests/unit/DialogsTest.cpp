@@ -119,8 +119,16 @@ TEST_F(MainForm, AboutEntryOpensTheAboutBoxWhateverTheLowBitsAndOtherCommandsGoT
         EXPECT_FALSE(dialog.OnSysCommand(command)) << command;
 }
 
-TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconic)
+// The system cannot be put into high contrast where the tests run, so the hint's rule is driven here in both.
+TEST_F(MainForm, PaintsTheIconCentredOnlyWhileIconicAndTheHintInBlackOrInHighContrastTheSystemsTextColour)
 {
+    const Colour windowText = Rgb(255, 255, 0);
+    EXPECT_CALL(form, HighContrastText()).WillOnce(Return(std::nullopt)).WillOnce(Return(windowText));
+    for (const Colour colour : {Rgb(0, 0, 0), windowText}) {
+        const std::optional<TextStyle> hint = dialog.OnCtlColor(IDC_HINT);
+        EXPECT_TRUE(hint && hint->text == colour) << colour;
+    }
+
     EXPECT_CALL(form, IsIconic()).WillOnce(Return(false)).WillOnce(Return(true));
     // Half pixels round up; smaller than the icon, the division truncates toward zero, not down.
     EXPECT_CALL(form, ClientSize()).WillOnce(Return(Size{101, 61}));

@@ -24,6 +24,7 @@ public:
     MOCK_METHOD(FolderAnswer, AskFolder, (std::wstring_view, unsigned), (override));
     MOCK_METHOD(void, ShowMessage, (std::wstring_view, std::wstring_view, unsigned), (override));
     MOCK_METHOD(void, ShellOpen, (std::wstring_view), (override));
+    MOCK_METHOD(std::optional<Colour>, HighContrastText, (), (const, override));
     MOCK_METHOD(bool, IsIconic, (), (const, override));
     MOCK_METHOD(Size, ClientSize, (), (const, override));
     MOCK_METHOD(Size, IconSize, (), (const, override));
