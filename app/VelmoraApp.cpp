@@ -34,6 +34,6 @@ bool CVelmoraApp::InitInstance()
     CVelmoraDlg dialog;
     CWin32Form::DoModal(dialog, nullptr);  // every way of closing the form ends the program alike
 
-    LeaveComApartment();
+    LeaveOle();
     return false;
 }

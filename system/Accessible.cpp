@@ -215,7 +215,7 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const Accessi
     if (static_cast<LONG>(lParam) != OBJID_CLIENT)
         return 0;
     // The object goes to the client marshalled, which takes COM on this thread.
-    JoinComApartment();
+    JoinOle();
     const auto createStandard = OPTIONAL_SYSTEM_FUNCTION(Oleacc, CreateStdAccessibleObject);
     const auto toResult = OPTIONAL_SYSTEM_FUNCTION(Oleacc, LresultFromObject);
     IAccessible* standard = nullptr;

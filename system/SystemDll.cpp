@@ -10,7 +10,7 @@
 #include "res/Texts.h"
 #include "system/ProgramName.h"
 
-#include <objbase.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <iterator>
@@ -24,8 +24,8 @@ constexpr const wchar_t* kFileNames[] = {L"comctl32.dll", L"comdlg32.dll", L"she
 // One thread calls these, the program's only one.
 HMODULE g_loaded[std::size(kFileNames)] = {};
 
-enum class Apartment { NotAsked, Joined, Refused };
-Apartment g_apartment = Apartment::NotAsked;
+enum class Ole { NotAsked, Joined, Refused };
+Ole g_ole = Ole::NotAsked;
 
 // Imported directly, a missing DLL would have kept the loader from starting the program at all. Here the
 // call that needs it has no result to give back, so the program cannot go on: it names the file and ends
@@ -64,20 +64,20 @@ FARPROC SystemFunctionAddress(SystemDll dll, const char* name)
     return function;
 }
 
-void JoinComApartment()
+void JoinOle()
 {
-    if (g_apartment != Apartment::NotAsked)
+    if (g_ole != Ole::NotAsked)
         return;
-    const auto initialize = OPTIONAL_SYSTEM_FUNCTION(Ole32, CoInitializeEx);
-    g_apartment = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED)) ? Apartment::Joined
-                                                                                         : Apartment::Refused;
+    // Already joined by someone else (S_FALSE) still counts once, to be left once.
+    const auto initialize = OPTIONAL_SYSTEM_FUNCTION(Ole32, OleInitialize);
+    g_ole = initialize && SUCCEEDED(initialize(nullptr)) ? Ole::Joined : Ole::Refused;
 }
 
-void LeaveComApartment()
+void LeaveOle()
 {
-    if (g_apartment == Apartment::Joined)
-        OPTIONAL_SYSTEM_FUNCTION(Ole32, CoUninitialize)();
-    g_apartment = Apartment::NotAsked;
+    if (g_ole == Ole::Joined)
+        OPTIONAL_SYSTEM_FUNCTION(Ole32, OleUninitialize)();
+    g_ole = Ole::NotAsked;
 }
 
 bool HighContrastOn()
@@ -89,6 +89,6 @@ bool HighContrastOn()
 
 void OpenInShell(const wchar_t* address)
 {
-    JoinComApartment();
+    JoinOle();
     SYSTEM_FUNCTION(Shell32, ShellExecuteW)(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
 }

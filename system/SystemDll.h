@@ -13,12 +13,13 @@ FARPROC SystemFunctionAddress(SystemDll dll, const char* name);
 // without.
 FARPROC OptionalSystemFunctionAddress(SystemDll dll, const char* name);
 
-// COM, apartment-threaded, on the program's one thread, which the folder browser, the shell's opening of
-// an address and accessibility clients want. Joined the first time one of them is about to run rather
-// than at start, which would load COM into every start; left once the form has closed. Without COM
-// each of them still runs, as it would on a system that refused it.
-void JoinComApartment();
-void LeaveComApartment();
+// OLE, and with it COM apartment-threaded, on the program's one thread: the common dialogs and the shell
+// show the shell's own views, where a user can drag, copy and paste, which want OLE and not bare COM; the
+// shell's opening of an address and accessibility clients want the apartment. Joined the first time one of
+// them is about to run rather than at start, which would load it into every start; left once the form has
+// closed. Without it each of them still runs, as it would on a system that refused it.
+void JoinOle();
+void LeaveOle();
 
 // Asks the shell to open an address, a web address in the user's default browser. A browser that
 // cannot be started is not the user's problem here: the result is not examined.

@@ -293,7 +293,7 @@ std::optional<std::wstring> CWin32Form::AskOpenFile(const OpenFileRequest& reque
     ofn.nMaxFile = kOpenFileBufferChars;
     ofn.lpstrDefExt = extension.c_str();
     ofn.Flags = request.flags | OFN_EXPLORER | OFN_ENABLESIZING;
-    JoinComApartment();
+    JoinOle();
     if (!SYSTEM_FUNCTION(Comdlg32, GetOpenFileNameW)(&ofn))
         return std::nullopt;
     return std::wstring(file.data());
@@ -301,8 +301,8 @@ std::optional<std::wstring> CWin32Form::AskOpenFile(const OpenFileRequest& reque
 
 FolderAnswer CWin32Form::AskFolder(std::wstring_view title, unsigned flags)
 {
-    // The browser's new dialog style needs the apartment.
-    JoinComApartment();
+    // The browser's new dialog style needs COM, and its view OLE for dragging and pasting.
+    JoinOle();
     IMalloc* allocator = nullptr;
     if (SYSTEM_FUNCTION(Shell32, SHGetMalloc)(&allocator) != S_OK || !allocator)
         return {FolderOutcome::NoAllocator, {}};

@@ -42,6 +42,12 @@ std::map<HWND, SIZE> pictures;
 std::set<HGDIOBJ> showed;
 std::vector<std::pair<HGDIOBJ, HGDIOBJ>> given;
 
+// Sent to the form: asks on the program's own thread whether it has joined OLE, which the shell's views need
+// to drag and paste. Wine reaches its clipboard even without, so the question is put to OLE itself: joining
+// again says S_FALSE, and is undone at once.
+constexpr UINT kAskOle = WM_APP + 0x7E;
+std::atomic<bool> oleJoined{false};
+
 LRESULT CALLBACK RecordPictures(int code, WPARAM wParam, LPARAM lParam)
 {
     const auto& call = *reinterpret_cast<CWPSTRUCT*>(lParam);
@@ -55,6 +61,11 @@ LRESULT CALLBACK RecordPictures(int code, WPARAM wParam, LPARAM lParam)
         const std::lock_guard<std::mutex> hold(picturesLock);
         given.emplace_back(reinterpret_cast<HGDIOBJ>(call.lParam), shown);
         showed.insert({shown, reinterpret_cast<HGDIOBJ>(call.lParam)});
+    } else if (call.message == kAskOle) {
+        const HRESULT joined = ::OleInitialize(nullptr);
+        if (SUCCEEDED(joined))
+            ::OleUninitialize();
+        oleJoined = joined == S_FALSE;
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -329,10 +340,15 @@ TEST(CommonDialogs, TakeWhatIsChosenKeepTheLastChoiceOnCancelOrFailureAndFreeEve
     const std::wstring image = folder + std::wstring(L"velmora scan.vmdk");
     ::CloseHandle(::CreateFileW(image.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const wchar_t* const computer = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
-    // The browsers join COM; the program leaves it when it ends.
+    // The browsers join OLE; the program leaves it when it ends.
     const HRESULT comAfter = RunProgram([&](HWND form) {
+        // OLE is joined when the first dialog needs it, not at start.
+        ::SendMessageW(form, kAskOle, 0, 0);
+        EXPECT_FALSE(oleJoined);
         // Wine's dialog appends the default extension only to the name of a file that exists with it.
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, folder + std::wstring(L"velmora scan"), IDOK), image);
+        ::SendMessageW(form, kAskOle, 0, 0);
+        EXPECT_TRUE(oleJoined) << "the dialog's views have no OLE to drag and paste with";
         // Nothing demands that the file exist.
         EXPECT_EQ(Browse(form, IDC_BROWSE_FILE, L"C:\\missing.img", IDOK), L"C:\\missing.img");
         // Only the browse buttons fill the boxes: what is typed into them does not count.
