@@ -1,4 +1,4 @@
-// Start-up: the DLL search, common controls, then the main form.
+// Start-up: common controls, then the main form.
 #include "app/VelmoraApp.h"
 
 #include "dialogs/VelmoraDlg.h"
@@ -8,19 +8,6 @@
 #include <commctrl.h>
 
 CVelmoraApp theApp;
-
-void RestrictDllSearch()
-{
-    // Older systems lack the call, so it is looked up rather than imported.
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    const auto setDefault = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-                                         ::GetProcAddress(kernel, "SetDefaultDllDirectories")))
-                                   : nullptr;
-    if (setDefault)
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    ::SetDllDirectoryW(L"");
-}
 
 bool CVelmoraApp::InitInstance()
 {

@@ -8,7 +8,3 @@ public:
 };
 
 extern CVelmoraApp theApp;
-
-// Lets the process load DLLs from the system folder only, never a look-alike planted beside the
-// executable or in the current folder. Lasts for the life of the process.
-void RestrictDllSearch();

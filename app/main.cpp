@@ -1,5 +1,6 @@
 // Entry point: harden the process, then hand over to the application object.
 #include "app/VelmoraApp.h"
+#include "system/SystemDll.h"
 
 #include <windows.h>
 

@@ -23,6 +23,10 @@ constexpr const wchar_t* kFileNames[] = {L"comctl32.dll", L"comdlg32.dll", L"she
 
 // One thread calls these, the program's only one.
 HMODULE g_loaded[std::size(kFileNames)] = {};
+// Loaded by its full path, a DLL still has its own imports searched for, beside the program first unless
+// the search was restricted to the system folder; searching them from the DLL's own folder instead is the
+// next best thing.
+DWORD g_loadFlags = LOAD_WITH_ALTERED_SEARCH_PATH;
 
 enum class Ole { NotAsked, Joined, Refused };
 Ole g_ole = Ole::NotAsked;
@@ -43,10 +47,26 @@ HMODULE Load(const wchar_t* fileName)
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return nullptr;
-    return ::LoadLibraryExW((std::wstring(folder) + L'\\' + fileName).c_str(), nullptr, 0);
+    return ::LoadLibraryExW((std::wstring(folder) + L'\\' + fileName).c_str(), nullptr, g_loadFlags);
 }
 
 }  // namespace
+
+void RestrictDllSearch(SetDefaultDllDirectoriesFunction setDefaultDllDirectories)
+{
+    if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        g_loadFlags = 0;
+    ::SetDllDirectoryW(L"");
+}
+
+void RestrictDllSearch()
+{
+    // Looked up rather than imported, as older systems lack it.
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    RestrictDllSearch(kernel ? AsFunction<SetDefaultDllDirectoriesFunction>(
+                                   ::GetProcAddress(kernel, "SetDefaultDllDirectories"))
+                             : nullptr);
+}
 
 FARPROC OptionalSystemFunctionAddress(SystemDll dll, const char* name)
 {

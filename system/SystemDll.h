@@ -3,6 +3,15 @@
 
 #include <windows.h>
 
+// Lets the process load DLLs from the system folder only, never a look-alike planted beside the executable
+// or in the current folder; for the life of the process. Windows 7 without its 2011 loader update lacks
+// SetDefaultDllDirectories: there only the current folder leaves the search, and the DLLs below are loaded
+// so that their own imports come from the system folder too. Tests hand in the system's function, or null
+// for a system without it.
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+void RestrictDllSearch();
+void RestrictDllSearch(SetDefaultDllDirectoriesFunction setDefaultDllDirectories);
+
 enum class SystemDll { Comctl32, Comdlg32, Shell32, Oleacc, Oleaut32, Ole32 };
 
 // The function's address in the DLL, which is loaded by its full path in the system folder the first time

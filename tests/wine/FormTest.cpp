@@ -4,6 +4,7 @@
 #include "app/VelmoraApp.h"
 #include "controls/MyStaticLink.h"
 #include "res/resource.h"
+#include "system/SystemDll.h"
 #include "tests/WinTestSupport.h"
 
 #include <commctrl.h>
@@ -274,7 +275,7 @@ TEST(
         EXPECT_EQ(::GetObjectType(bitmap), 0u) << "a picture's bitmap outlived its dialog";
 }
 
-// In a process of its own: nothing undoes the restriction.
+// Each in a process of its own: nothing undoes the restriction.
 TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
 {
     // The probe lies beside this test program, whose folder the ordinary search looks in first.
@@ -285,6 +286,25 @@ TEST(StartUp, RestrictsTheDllSearchSoThatNothingBesideTheProgramLoadsByName)
 
     RestrictDllSearch();
     EXPECT_EQ(::LoadLibraryW(probe), nullptr);
+}
+
+// Where the system cannot restrict the search, a DLL the program loads from the system folder still takes its
+// own imports from there: comdlg32 imports winspool.drv, a copy of the probe under that name is planted
+// beside this test program, and neither is loaded before.
+TEST(StartUp, RestrictsTheDllSearchWithoutTheSystemsCallSoThatSystemDllsImportFromTheSystemFolder)
+{
+    const std::wstring planted = BuildFolder() + L"winspool.drv";
+    ASSERT_EQ(::GetModuleHandleW(L"comdlg32.dll"), nullptr);
+    ASSERT_TRUE(::CopyFileW((BuildFolder() + L"VelmoraSearchProbe.dll").c_str(), planted.c_str(), FALSE));
+
+    RestrictDllSearch(nullptr);
+    SystemFunctionAddress(SystemDll::Comdlg32, "GetOpenFileNameW");
+    wchar_t loaded[MAX_PATH] = {};
+    ::GetModuleFileNameW(::GetModuleHandleW(L"winspool.drv"), loaded, MAX_PATH);
+    ::FreeLibrary(::GetModuleHandleW(L"comdlg32.dll"));
+    ::DeleteFileW(planted.c_str());
+    EXPECT_NE(_wcsicmp(loaded, planted.c_str()), 0) << "the planted copy beside the program was loaded";
+    EXPECT_NE(loaded[0], L'\0') << "comdlg32 did not load winspool.drv";
 }
 
 // Opens a browse button's dialog, enters the path there, closes it with a button and reads the box it fills.
