@@ -9,11 +9,8 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 . scripts/wine-env.sh
-velmora_detect_wine
-tree=$(velmora_runnable_trees | cut -d' ' -f1)
-scripts/build.sh "$tree"
-tree=build/$tree
-VELMORA_HEADLESS=1 velmora_wine_up
+velmora_bench_up
+tree=$VELMORA_TREE
 echo "Measuring $tree${VELMORA_WINE_WHY:+ ($VELMORA_WINE_WHY)}"
 
 for exe in Velmora.exe EmptyDlg.exe FormOnly.exe; do

@@ -18,11 +18,8 @@ if [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && [ "${VELMORA_WINE64_ONLY:-0}" !=
     export VELMORA_WINE64_ONLY=1
 fi
 . scripts/wine-env.sh
-velmora_detect_wine
-tree=$(velmora_runnable_trees | cut -d' ' -f1)
-scripts/build.sh "$tree"
-tree=build/$tree
-VELMORA_HEADLESS=1 velmora_wine_up
+velmora_bench_up
+tree=$VELMORA_TREE
 echo "Measuring $tree at $dpi DPI${VELMORA_WINE_WHY:+ ($VELMORA_WINE_WHY)}"
 
 # Scan hands the maker's page to the shell, and Wine hands it on to xdg-open: the stand-in records it, so

@@ -45,6 +45,15 @@ velmora_runnable_trees() {
     if [ "$VELMORA_WINE_KIND" = win64 ]; then echo x86_64; else echo i686 x86_64; fi
 }
 
+# For the benchmarks: builds the tree whose program runs here, the 32-bit one where it can, starts Wine on a
+# private display, and sets VELMORA_TREE to that tree's folder.
+velmora_bench_up() {
+    velmora_detect_wine
+    VELMORA_TREE=build/$(velmora_runnable_trees | cut -d' ' -f1)
+    "$VELMORA_ROOT/scripts/build.sh" "${VELMORA_TREE#build/}"
+    VELMORA_HEADLESS=1 velmora_wine_up
+}
+
 velmora_wine_down() {
     wineserver -k 2>/dev/null || true
     if [ -n "$VELMORA_XVFB_PID" ]; then
