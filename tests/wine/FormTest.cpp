@@ -49,7 +49,8 @@ std::vector<std::pair<HGDIOBJ, HGDIOBJ>> given;
 constexpr UINT kAskOle = WM_APP + 0x7E;
 std::atomic<bool> oleJoined{false};
 
-LRESULT CALLBACK RecordPictures(int code, WPARAM wParam, LPARAM lParam)
+// On the program's thread, before each message sent there is handled: records the pictures, answers kAskOle.
+LRESULT CALLBACK WatchTheProgram(int code, WPARAM wParam, LPARAM lParam)
 {
     const auto& call = *reinterpret_cast<CWPSTRUCT*>(lParam);
     const auto* window = reinterpret_cast<CREATESTRUCTW*>(call.lParam);
@@ -153,7 +154,7 @@ HRESULT RunProgram(const std::function<void(HWND form)>& user)
     showed.clear();
     std::thread program([&] {
         const HHOOK hook =
-            ::SetWindowsHookExW(WH_CALLWNDPROC, RecordPictures, nullptr, ::GetCurrentThreadId());
+            ::SetWindowsHookExW(WH_CALLWNDPROC, WatchTheProgram, nullptr, ::GetCurrentThreadId());
         thread = ::GetCurrentThreadId();
         theApp.InitInstance();
         ::UnhookWindowsHookEx(hook);
